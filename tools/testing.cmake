@@ -70,3 +70,24 @@ function(kestra_wine_script name)
   set_tests_properties(${KESTRA_TEST_PREFIX}${name} PROPERTIES TIMEOUT ${T_TIMEOUT}
     RESOURCE_LOCK wine ENVIRONMENT "KESTRA_BUILD=${CMAKE_BINARY_DIR};KESTRA_ROOT=${KESTRA_ROOT}")
 endfunction()
+
+# kestra_fuzz_target(name SOURCES ... LIBS ... CORPUS dir [SECONDS s]): a libFuzzer target (the
+# sources define LLVMFuzzerTestOneInput) run over its seed corpus and then for a bounded time.
+function(kestra_fuzz_target name)
+  if(NOT KESTRA_FUZZ)
+    return()
+  endif()
+  cmake_parse_arguments(T "" "CORPUS;SECONDS" "SOURCES;LIBS" ${ARGN})
+  if(NOT T_SECONDS)
+    set(T_SECONDS 30)
+  endif()
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} kestra_options)
+  target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  # New inputs go to a scratch folder so the committed seed corpus stays as it is.
+  set(work ${CMAKE_CURRENT_BINARY_DIR}/${name}_corpus)
+  add_test(NAME ${KESTRA_TEST_PREFIX}fuzz.${name}
+    COMMAND sh -c "mkdir -p '${work}' && exec '$<TARGET_FILE:${name}>' -max_total_time=${T_SECONDS} -timeout=10 -rss_limit_mb=2048 -print_final_stats=0 '${work}' '${T_CORPUS}'")
+  set_tests_properties(${KESTRA_TEST_PREFIX}fuzz.${name} PROPERTIES TIMEOUT ${T_SECONDS}0)
+endfunction()

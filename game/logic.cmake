@@ -1,0 +1,1 @@
+# Game rules: library kestra_game.

@@ -1,0 +1,1 @@
+# Game screen side and the kestra executable (Windows).

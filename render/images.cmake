@@ -1,0 +1,1 @@
+# Image loaders: library kestra_images.

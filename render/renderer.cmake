@@ -1,0 +1,1 @@
+# Renderer: kestra_render_core (portable) and kestra_render (Windows).

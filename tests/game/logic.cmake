@@ -1,0 +1,1 @@
+# Game rules tests.

@@ -1,0 +1,1 @@
+# Whole-game tests under Wine.
