@@ -1,0 +1,3 @@
+#include "mesh/mesh_store.h"
+
+MeshStore gMeshStore;
