@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/math.h"
+#include "mesh/vertex_format.h"
 
 struct FontAtlas;
 
@@ -45,16 +46,13 @@ struct LayoutBox {
   int32_t left, bottom, right, top;
 };
 
-// The text vertex layout (VertexFormat 8): position x, y; u, v; r, g, b, a.
-constexpr int32_t kTextVertexFormat = 8;
-constexpr uint32_t kTextVertexFloats = 8;
 
 struct PageMesh {
   std::vector<float> vertices;   // interleaved
   std::vector<uint32_t> indices;  // triangles
-  int32_t format = kTextVertexFormat;
+  VertexFormat format = kTextVertexFormat;
 
-  // Rewrites the vertices into the text vertex layout.
+  // Rewrites the vertices into the text vertex layout (format 8: x, y; u, v; r, g, b, a).
   void ConvertToFormat8();
 };
 
