@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Builds the Windows game and starts it under Wine. With a display ($DISPLAY set) the game runs
+# there until its window is closed. Without one it runs for a few seconds on a private Xvfb
+# display, a screenshot is saved and its path printed.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/tools/setup.sh"
+"$root/tools/configure.sh" win
+cmake --build "$root/build/win" -j "$(nproc)" --target kestra send_close
+cd "$root/build/win"
+if [ -n "${DISPLAY:-}" ]; then
+  export WINEPREFIX="$root/build/wineprefix" WINEDEBUG=-all VKD3D_CONFIG=virtual_heaps
+  exec wine ./kestra.exe
+fi
+shots="$root/build/screenshots"
+mkdir -p "$shots"
+shot="$shots/play-$(date +%Y%m%d-%H%M%S).png"
+KESTRA_SHOT=$shot "$root/tools/wine-env.sh" --timeout 120 bash -c '
+  wine ./kestra.exe >"$KESTRA_WINE_OUT/game.out" 2>&1 &
+  game=$!
+  sleep 8
+  import -window root "$KESTRA_SHOT"
+  wine "'"$root"'/build/win/tests/app/send_close.exe" >/dev/null 2>&1 || kill $game
+  wait $game
+  echo "game exit code: $?"
+  head -n 20 "$KESTRA_WINE_OUT/game.out"
+'
+echo "screenshot: $shot"
