@@ -1,0 +1,120 @@
+#pragma once
+// Small image files built byte by byte for the loader tests.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <png.h>
+
+#include "app/files.h"
+
+struct BmpSpec {
+  int32_t width = 1;
+  int32_t height = 1;
+  uint16_t bitsPerPixel = 24;
+  uint32_t compression = 0;
+  uint32_t infoSize = 40;
+  uint32_t imageSizeField = 0;
+  uint8_t padByte = 0xEE;  // fills each row's padding, so a reader that keeps it is caught
+};
+
+// A 24-bit BMP whose stored rows (bottom-up, B G R, unpadded) are `texels`.
+inline std::vector<uint8_t> MakeBmp(const BmpSpec& spec, const std::vector<uint8_t>& texels) {
+  uint32_t rowBytes = uint32_t(spec.width > 0 ? spec.width : 0) * 3;
+  uint32_t stride = (rowBytes + 3) & ~3u;
+  uint32_t rows = uint32_t(spec.height < 0 ? -spec.height : spec.height);
+  uint32_t offset = 14 + spec.infoSize;
+  std::vector<uint8_t> f(offset + size_t(stride) * rows, 0);
+  auto put16 = [&](size_t at, uint32_t v) { f[at] = uint8_t(v); f[at + 1] = uint8_t(v >> 8); };
+  auto put32 = [&](size_t at, uint32_t v) { put16(at, v & 0xFFFF); put16(at + 2, v >> 16); };
+  f[0] = 'B';
+  f[1] = 'M';
+  put32(2, uint32_t(f.size()));
+  put32(10, offset);
+  put32(14, spec.infoSize);
+  put32(18, uint32_t(spec.width));
+  put32(22, uint32_t(spec.height));
+  put16(26, 1);
+  put16(28, spec.bitsPerPixel);
+  put32(30, spec.compression);
+  put32(34, spec.imageSizeField);
+  for (uint32_t y = 0; y < rows; ++y) {
+    for (uint32_t i = 0; i < stride; ++i) {
+      size_t src = size_t(y) * rowBytes + i;
+      f[offset + size_t(y) * stride + i] =
+          i < rowBytes && src < texels.size() ? texels[src] : spec.padByte;
+    }
+  }
+  return f;
+}
+
+// A file under the test temp folder holding `bytes`; returns its path.
+inline std::string WriteTempFile(const char* name, const std::vector<uint8_t>& bytes) {
+  std::string path = testing::TempDir() + name;
+  EXPECT_TRUE(WriteWholeFile(path.c_str(), bytes.data(), bytes.size())) << path;
+  return path;
+}
+
+struct PngSpec {
+  uint32_t width = 1;
+  uint32_t height = 1;
+  int colorType = PNG_COLOR_TYPE_RGBA;
+  int bitDepth = 8;
+  bool interlaced = false;
+  std::vector<png_color> palette;  // for PNG_COLOR_TYPE_PALETTE
+};
+
+// Encodes `rows` (top row first, each as libpng packs it) with libpng's writer into memory.
+inline std::vector<uint8_t> EncodePng(const PngSpec& spec,
+                                      const std::vector<std::vector<uint8_t>>& rows) {
+  std::vector<uint8_t> out;
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png_create_info_struct(png);
+  if (setjmp(png_jmpbuf(png))) {
+    ADD_FAILURE() << "libpng could not encode the test image";
+    png_destroy_write_struct(&png, &info);
+    return {};
+  }
+  png_set_write_fn(
+      png, &out,
+      [](png_structp p, png_bytep data, size_t n) {
+        auto* bytes = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(p));
+        bytes->insert(bytes->end(), data, data + n);
+      },
+      [](png_structp) {});
+  png_set_IHDR(png, info, spec.width, spec.height, spec.bitDepth, spec.colorType,
+               spec.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  if (!spec.palette.empty()) {
+    png_set_PLTE(png, info, spec.palette.data(), int(spec.palette.size()));
+  }
+  std::vector<png_bytep> pointers;
+  for (const auto& row : rows) pointers.push_back(const_cast<png_bytep>(row.data()));
+  png_set_rows(png, info, pointers.data());
+  png_write_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
+  png_destroy_write_struct(&png, &info);
+  return out;
+}
+
+inline uint32_t Crc32(const uint8_t* bytes, size_t size) {
+  uint32_t crc = 0xFFFFFFFFu;
+  for (size_t i = 0; i < size; ++i) {
+    crc ^= bytes[i];
+    for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
+  }
+  return ~crc;
+}
+
+// One PNG chunk (length, type, data, CRC) for hand-made files.
+inline void AppendPngChunk(std::vector<uint8_t>* file, const char type[4],
+                           const std::vector<uint8_t>& data) {
+  auto put32 = [&](uint32_t v) {
+    for (int shift = 24; shift >= 0; shift -= 8) file->push_back(uint8_t(v >> shift));
+  };
+  put32(uint32_t(data.size()));
+  size_t start = file->size();
+  file->insert(file->end(), type, type + 4);
+  file->insert(file->end(), data.begin(), data.end());
+  put32(uint32_t(Crc32(file->data() + start, file->size() - start)));
+}
