@@ -1,0 +1,378 @@
+#include "mesh/gltf_load.h"
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/byte_cursor.h"
+#include "app/files.h"
+#include "app/report.h"
+#include "mesh/smooth_normals.h"
+#include "mesh/vertex_write.h"
+
+namespace {
+
+// Where an accessor's elements lie, once checked. Without a bufferView the elements are zeros.
+struct AccessorData {
+  const uint8_t* first = nullptr;  // element 0; null when the accessor has no bufferView
+  uint64_t stride = 0;
+  uint32_t count = 0;
+  uint32_t componentType = 0;
+  uint32_t readBytes = 0;
+
+  const uint8_t* Element(uint32_t i) const { return first ? first + stride * i : nullptr; }
+};
+
+// Bytes read from each element of an attribute, by component type; 0 when the type is not one
+// the attribute reads (its values then come out as the attribute's fallback).
+uint32_t PositionBytes(uint32_t) { return 12; }  // always three floats
+uint32_t NormalBytes(uint32_t type) { return type == 5126 ? 12 : 0; }
+uint32_t UnsignedBytes(uint32_t type, uint32_t components, bool floats, bool u32) {
+  switch (type) {
+    case 5126: return floats ? 4 * components : 0;
+    case 5121: return components;
+    case 5123: return 2 * components;
+    case 5125: return u32 ? 4 * components : 0;
+    default: return 0;
+  }
+}
+uint32_t UvBytes(uint32_t type) { return UnsignedBytes(type, 2, true, false); }
+uint32_t ColorBytes(uint32_t type) { return UnsignedBytes(type, 3, true, false); }
+uint32_t JointBytes(uint32_t type) { return UnsignedBytes(type, 4, false, false); }
+uint32_t WeightBytes(uint32_t type) { return UnsignedBytes(type, 4, true, false); }
+uint32_t IndexBytes(uint32_t type) { return UnsignedBytes(type, 1, false, true); }
+
+// Checks that the bytes read from each of the accessor's elements lie within its bufferView and
+// the bufferView within the data. `out->first` stays null when nothing is to be read (no
+// bufferView, no elements, or a component type the attribute does not read).
+bool OpenAccessor(const GltfModel& model, int32_t index, const char* what, const uint8_t* data,
+                  size_t dataSize, uint32_t (*bytesFor)(uint32_t), AccessorData* out) {
+  if (index < 0 || uint32_t(index) >= model.accessors.size()) {
+    Report("gltf: %s names accessor %d of %llu", what, int(index),
+           (unsigned long long)model.accessors.size());
+    return false;
+  }
+  const GltfAccessor& a = model.accessors[size_t(index)];
+  const uint32_t readBytes = bytesFor(a.componentType);
+  out->count = a.count;
+  out->componentType = a.componentType;
+  out->stride = a.view.byteStride;
+  out->readBytes = readBytes;
+  out->first = nullptr;
+  if (!a.hasView) return true;
+  if (a.view.buffer != 0 || !RangeFits(a.view.byteOffset, a.view.byteLength, dataSize)) {
+    Report("gltf: the bufferView of the %s accessor lies outside the %llu bytes of buffer data",
+           what, (unsigned long long)dataSize);
+    return false;
+  }
+  if (a.count == 0 || readBytes == 0) return true;
+  uint64_t span = 0;
+  if (!MulFits(a.count - 1, a.view.byteStride, &span) ||
+      !RangeFits(uint64_t(a.byteOffset) + span, readBytes, a.view.byteLength)) {
+    Report("gltf: the %s accessor's %u elements run past its bufferView", what, a.count);
+    return false;
+  }
+  out->first = data + a.view.byteOffset + a.byteOffset;
+  return true;
+}
+
+// Component c of an element as a float: floats as stored, unsigned integers divided by their
+// maximum (normalised), zeros without data.
+float NormalisedComponent(const AccessorData& a, const uint8_t* element, uint32_t c) {
+  if (!element) return 0.0f;
+  switch (a.componentType) {
+    case 5126: { float f; std::memcpy(&f, element + 4 * c, 4); return f; }
+    case 5121: return float(element[c]) / 255.0f;
+    case 5123: { uint16_t v; std::memcpy(&v, element + 2 * c, 2); return float(v) / 65535.0f; }
+    default: return 0.0f;
+  }
+}
+
+uint32_t IntegerComponent(const AccessorData& a, const uint8_t* element, uint32_t c) {
+  if (!element) return 0;
+  switch (a.componentType) {
+    case 5121: return element[c];
+    case 5123: { uint16_t v; std::memcpy(&v, element + 2 * c, 2); return v; }
+    case 5125: { uint32_t v; std::memcpy(&v, element + 4 * c, 4); return v; }
+    default: return 0xFFFFFFFFu;
+  }
+}
+
+}  // namespace
+
+const GltfMesh* FindFirstMeshNode(const GltfModel& model, Transform* world,
+                                  const GltfNode** nodeOut) {
+  const size_t nodeCount = model.nodes.size();
+  size_t found = nodeCount;
+  for (size_t i = 0; i < nodeCount; ++i)
+    if (model.nodes[i].mesh != -1) {
+      found = i;
+      break;
+    }
+  if (found == nodeCount) return nullptr;
+  const GltfNode& node = model.nodes[found];
+  if (node.mesh < 0 || size_t(node.mesh) >= model.meshes.size()) {
+    Report("gltf: node %llu names mesh %d of %llu", (unsigned long long)found, int(node.mesh),
+           (unsigned long long)model.meshes.size());
+    return nullptr;
+  }
+  // A node's parent is the first node, in array order, whose children name it.
+  std::vector<int64_t> parent(nodeCount, -1);
+  for (size_t p = 0; p < nodeCount; ++p)
+    for (uint32_t child : model.nodes[p].children)
+      if (child < nodeCount && parent[child] == -1) parent[child] = int64_t(p);
+
+  auto localTransform = [](const GltfNode& n) {
+    Transform t;
+    t.translation = {n.translation[0], n.translation[1], n.translation[2]};
+    t.scale = {n.scale[0], n.scale[1], n.scale[2]};
+    t.rotation = {n.rotation[0], n.rotation[1], n.rotation[2], n.rotation[3]};
+    return t;
+  };
+  *world = localTransform(node);
+  if (parent[found] != -1) {
+    std::vector<size_t> ancestors;  // parent first, root last
+    for (int64_t a = parent[found]; a != -1; a = parent[size_t(a)]) {
+      if (ancestors.size() >= nodeCount) {
+        Report("gltf: the ancestry of node %llu loops", (unsigned long long)found);
+        return nullptr;
+      }
+      ancestors.push_back(size_t(a));
+    }
+    Mat4 m = IdentityMat4();
+    for (size_t k = ancestors.size(); k-- > 0;)
+      ComposeTrsMat4(localTransform(model.nodes[ancestors[k]]), &m);
+    ComposeTrsMat4(localTransform(node), &m);
+    DecomposeTrsMat4(world, m);
+  }
+  if (nodeOut) *nodeOut = &node;
+  return &model.meshes[size_t(node.mesh)];
+}
+
+bool BuildMeshFromPrimitive(const GltfModel& model, const GltfMesh& mesh, const uint8_t* data,
+                            size_t dataSize, const Transform& world, MeshStore* store) {
+  if (mesh.primitives.empty()) {
+    Report("gltf: the mesh has no primitives");
+    return false;
+  }
+  const VertexFormat format = store->format;
+  if (!IsValidVertexFormat(format)) {
+    Report("gltf: the store's vertex format %d is unknown", int(format));
+    return false;
+  }
+  const GltfPrimitive& prim = mesh.primitives[0];
+  const size_t stride = size_t(kVertexFormats.stride[format]);
+  const int32_t uvAt = kVertexFormats.uvOffset[format];
+  const int32_t normalAt = kVertexFormats.normalOffset[format];
+  const int32_t colorAt = kVertexFormats.colorOffset[format];
+  const int32_t jointsAt = kVertexFormats.jointsOffset[format];
+  const int32_t weightsAt = kVertexFormats.weightsOffset[format];
+
+  // Open (and bounds-check) every accessor that will be read before writing anything.
+  AccessorData positions, normals, uvs, colors, joints, weights, indexData;
+  const bool hasPositions = prim.POSITION != -1;
+  const bool readNormals = prim.NORMAL != -1 && normalAt >= 0;
+  const bool readUvs = prim.TEXCOORD_0 != -1 && uvAt >= 0;
+  const bool readColors = prim.COLOR_0 != -1 && colorAt >= 0;
+  const bool readJoints = prim.JOINTS_0 != -1 && jointsAt >= 0;
+  const bool readWeights = prim.WEIGHTS_0 != -1 && weightsAt >= 0;
+  if ((hasPositions && !OpenAccessor(model, prim.POSITION, "POSITION", data, dataSize,
+                                     PositionBytes, &positions)) ||
+      (readNormals &&
+       !OpenAccessor(model, prim.NORMAL, "NORMAL", data, dataSize, NormalBytes, &normals)) ||
+      (readUvs &&
+       !OpenAccessor(model, prim.TEXCOORD_0, "TEXCOORD_0", data, dataSize, UvBytes, &uvs)) ||
+      (readColors &&
+       !OpenAccessor(model, prim.COLOR_0, "COLOR_0", data, dataSize, ColorBytes, &colors)) ||
+      (readJoints &&
+       !OpenAccessor(model, prim.JOINTS_0, "JOINTS_0", data, dataSize, JointBytes, &joints)) ||
+      (readWeights &&
+       !OpenAccessor(model, prim.WEIGHTS_0, "WEIGHTS_0", data, dataSize, WeightBytes, &weights)))
+    return false;
+  if (readNormals && normals.count > 0 && normals.componentType != 5126) {
+    Report("gltf: NORMAL component type %u is not float", normals.componentType);
+    return false;
+  }
+
+  MeshStore work = *store;
+  const size_t vertexCount = hasPositions ? positions.count : work.vertices.size() / stride;
+  for (const AccessorData* a : {&normals, &uvs, &colors, &joints, &weights})
+    if (a->count > vertexCount) {
+      Report("gltf: an attribute has %u elements for %llu vertices", a->count,
+             (unsigned long long)vertexCount);
+      return false;
+    }
+
+  // Indices; a primitive without them draws its vertices in order.
+  if (prim.indices != -1) {
+    if (!OpenAccessor(model, prim.indices, "indices", data, dataSize, IndexBytes, &indexData))
+      return false;
+    if (indexData.readBytes == 0 && indexData.count > 0) {
+      Report("gltf: index component type %u is not 5121, 5123 or 5125", indexData.componentType);
+      return false;
+    }
+    work.indices.resize(indexData.count);
+    for (uint32_t i = 0; i < indexData.count; ++i)
+      work.indices[i] = indexData.first ? IntegerComponent(indexData, indexData.Element(i), 0) : 0;
+  } else {
+    work.indices.resize(vertexCount);
+    for (size_t i = 0; i < vertexCount; ++i) work.indices[i] = uint32_t(i);
+  }
+  if (!IndicesWithinVertices(work.indices.data(), work.indices.size(), uint32_t(vertexCount))) {
+    Report("gltf: an index points past the %llu vertices", (unsigned long long)vertexCount);
+    return false;
+  }
+
+  if (hasPositions) {
+    work.vertices.resize(stride * vertexCount);
+    for (uint32_t i = 0; i < positions.count; ++i) {
+      Vec3 p = {0, 0, 0};
+      if (const uint8_t* e = positions.Element(i)) std::memcpy(&p, e, 12);
+      p = {p.x * world.scale.x, p.y * world.scale.y, p.z * world.scale.z};
+      RotateVec3ByQuat(world.rotation, &p);
+      WriteVertexPosition(&work.vertices[stride * i], format, p.x + world.translation.x,
+                          p.y + world.translation.y, p.z + world.translation.z);
+    }
+  }
+  float* v = work.vertices.data();
+  if (readNormals) {
+    // Normals keep their model-space direction: the node transform is not applied to them.
+    for (uint32_t i = 0; i < normals.count; ++i) {
+      float n[3] = {0, 0, 0};
+      if (const uint8_t* e = normals.Element(i)) std::memcpy(n, e, 12);
+      std::memcpy(v + stride * i + size_t(normalAt), n, 12);
+    }
+  } else if (normalAt >= 0) {
+    ComputeSmoothNormals(&work);
+  }
+  if (uvAt >= 0) {
+    if (readUvs) {
+      // glTF's v runs downward; the store's upward.
+      for (uint32_t i = 0; i < uvs.count; ++i) {
+        const uint8_t* e = uvs.Element(i);
+        v[stride * i + size_t(uvAt)] = NormalisedComponent(uvs, e, 0);
+        v[stride * i + size_t(uvAt) + 1] = 1.0f - NormalisedComponent(uvs, e, 1);
+      }
+    } else if (prim.TEXCOORD_0 == -1) {
+      for (size_t i = 0; i < vertexCount; ++i) {
+        v[stride * i + size_t(uvAt)] = 0.0f;
+        v[stride * i + size_t(uvAt) + 1] = 0.0f;
+      }
+    }
+  }
+  if (colorAt >= 0) {
+    if (readColors) {
+      for (uint32_t i = 0; i < colors.count; ++i) {
+        const uint8_t* e = colors.Element(i);
+        if (colors.readBytes > 0)
+          WriteVertexColor(v + stride * i, format, NormalisedComponent(colors, e, 0),
+                           NormalisedComponent(colors, e, 1), NormalisedComponent(colors, e, 2));
+        else
+          WriteVertexColor(v + stride * i, format, 1.0f, 1.0f, 1.0f);
+      }
+    } else if (prim.COLOR_0 == -1) {
+      for (size_t i = 0; i < vertexCount; ++i) WriteVertexColor(v + stride * i, format, 1, 1, 1);
+    }
+  }
+  if (jointsAt >= 0) {
+    const uint32_t count = readJoints ? joints.count : uint32_t(vertexCount);
+    const bool known = readJoints && (joints.componentType == 5121 || joints.componentType == 5123);
+    for (uint32_t i = 0; i < count; ++i) {
+      const uint8_t* e = readJoints ? joints.Element(i) : nullptr;
+      for (uint32_t c = 0; c < 4; ++c)
+        WriteSlotU32(v + stride * i + size_t(jointsAt) + c,
+                     known ? IntegerComponent(joints, e, c) : 0xFFFFFFFFu);
+    }
+  }
+  if (weightsAt >= 0) {
+    const uint32_t count = readWeights ? weights.count : uint32_t(vertexCount);
+    for (uint32_t i = 0; i < count; ++i) {
+      float w[4] = {0, 0, 0, 0};
+      if (readWeights) {
+        const uint8_t* e = weights.Element(i);
+        for (uint32_t c = 0; c < 4; ++c) w[c] = NormalisedComponent(weights, e, c);
+        // Weights that sum to zero stay zero rather than becoming NaN.
+        const float sum = ((w[0] + w[1]) + w[2]) + w[3];
+        if (sum != 0.0f) {
+          const float r = 1.0f / sum;
+          for (float& x : w) x *= r;
+        }
+      }
+      std::memcpy(v + stride * i + size_t(weightsAt), w, 16);
+    }
+  }
+  *store = std::move(work);
+  return true;
+}
+
+bool LoadGltfModelIntoStore(const GltfModel& model, const uint8_t* data, size_t dataSize,
+                            MeshStore* store) {
+  Transform world;
+  const GltfMesh* mesh = FindFirstMeshNode(model, &world, nullptr);
+  if (!mesh) {
+    Report("gltf: no node with a usable mesh");
+    return false;
+  }
+  return BuildMeshFromPrimitive(model, *mesh, data, dataSize, world, store);
+}
+
+bool ReadGlbMesh(const uint8_t* bytes, size_t size, MeshStore* store) {
+  ByteCursor cursor(bytes, size);
+  cursor.Seek(12);
+  const uint32_t jsonLength = cursor.U32();
+  if (cursor.failed || !RangeFits(20, jsonLength, size)) {
+    Report("glb: the JSON chunk does not fit the file's %llu bytes", (unsigned long long)size);
+    return false;
+  }
+  const uint64_t binAt = 20 + uint64_t(jsonLength);
+  const uint8_t* bin = nullptr;
+  size_t binLength = 0;
+  if (binAt < size) {
+    cursor.Seek(size_t(binAt));
+    const uint32_t declared = cursor.U32();
+    if (cursor.failed || !RangeFits(binAt + 8, declared, size)) {
+      Report("glb: the binary chunk does not fit the file's %llu bytes",
+             (unsigned long long)size);
+      return false;
+    }
+    bin = bytes + binAt + 8;
+    binLength = declared;
+  }
+  GltfModel model;
+  if (!ParseGltf(reinterpret_cast<const char*>(bytes) + 20, jsonLength, nullptr, &model))
+    return false;
+  return LoadGltfModelIntoStore(model, bin, binLength, store);
+}
+
+bool LoadGlbMeshFile(const char* path, MeshStore* store) {
+  FileBytes file;
+  if (!ReadWholeFile(path, &file)) {
+    Report("glb: cannot read %s", path);
+    return false;
+  }
+  return ReadGlbMesh(file.Bytes(), file.Size(), store);
+}
+
+bool LoadGltfMeshFile(const char* path, MeshStore* store) {
+  FileBytes file;
+  if (!ReadWholeFile(path, &file)) {
+    Report("gltf: cannot read %s", path);
+    return false;
+  }
+  GltfModel model;
+  GltfBufferInfo buffer;
+  if (!ParseGltf(file.Text(), file.Size(), &buffer, &model)) return false;
+  FileBytes side;
+  if (buffer.hasUri) {
+    // The uri is a plain file name relative to the model's folder.
+    const std::string modelPath = path;
+    const size_t slash = modelPath.rfind('/');
+    const std::string sidePath =
+        slash == std::string::npos ? buffer.uri : modelPath.substr(0, slash + 1) + buffer.uri;
+    if (!ReadWholeFile(sidePath.c_str(), &side)) {
+      Report("gltf: cannot read the buffer file %s", sidePath.c_str());
+      return false;
+    }
+  }
+  return LoadGltfModelIntoStore(model, side.Bytes(), side.Size(), store);
+}
