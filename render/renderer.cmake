@@ -11,3 +11,12 @@ else()
   # Without Direct3D a program never holds shaders or pipeline states.
   target_sources(kestra_render_core PRIVATE ${_r}/shader_program_native.cpp)
 endif()
+
+if(KESTRA_WINDOWS)
+  add_library(kestra_render STATIC
+    ${_r}/renderer_d3d12.cpp ${_r}/frame_d3d12.cpp ${_r}/buffers_d3d12.cpp
+    ${_r}/constant_ring_d3d12.cpp ${_r}/texture_d3d12.cpp ${_r}/shader_program_d3d12.cpp
+    ${_r}/mesh_handle_d3d12.cpp)
+  target_link_libraries(kestra_render PUBLIC kestra_render_core kestra_images kestra_mesh
+    kestra_app kestra_options ${KESTRA_WIN_LIBS})
+endif()

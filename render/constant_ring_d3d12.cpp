@@ -1,0 +1,99 @@
+// The constant ring's GPU side: one persistently mapped upload buffer cut into blocks, a view
+// per block in the shared CBV/SRV heap, one block per draw.
+#include <cstring>
+
+#include "app/report.h"
+#include "render/renderer.h"
+
+void Renderer::CreateConstantRing(uint64_t size) {
+  if (ringMapping && ringBuffer) ringBuffer->Unmap(0, nullptr);
+  ringMapping = nullptr;
+  ringBuffer.Reset();
+  cbvSrvHeap.Reset();
+  RingRecreated(&ring, 0, 0);
+
+  D3D12_HEAP_PROPERTIES heap = HeapOfType(D3D12_HEAP_TYPE_UPLOAD);
+  D3D12_RESOURCE_DESC desc = BufferDesc(size);
+  HRESULT hr = device->CreateCommittedResource(&heap, D3D12_HEAP_FLAG_NONE, &desc,
+                                               D3D12_RESOURCE_STATE_GENERIC_READ, nullptr,
+                                               IID_PPV_ARGS(&ringBuffer));
+  if (FAILED(hr)) {
+    Report("Renderer: cannot create the %llu-byte constant ring (HRESULT 0x%08lx)",
+           static_cast<unsigned long long>(size), static_cast<unsigned long>(hr));
+    ringBuffer.Reset();
+    return;
+  }
+  D3D12_RANGE nothingRead = {0, 0};
+  void* mapping = nullptr;
+  if (FAILED(ringBuffer->Map(0, &nothingRead, &mapping)) || !mapping) {
+    Report("Renderer: cannot map the constant ring");
+    ringBuffer.Reset();
+    return;
+  }
+  ringMapping = static_cast<uint8_t*>(mapping);
+
+  const uint64_t blocks = RingTotalBlocks(ring);
+  D3D12_DESCRIPTOR_HEAP_DESC h = {D3D12_DESCRIPTOR_HEAP_TYPE_CBV_SRV_UAV,
+                                  UINT(blocks + kRingFirstView),
+                                  D3D12_DESCRIPTOR_HEAP_FLAG_SHADER_VISIBLE, 0};
+  hr = device->CreateDescriptorHeap(&h, IID_PPV_ARGS(&cbvSrvHeap));
+  if (FAILED(hr)) {
+    Report("Renderer: cannot create the CBV/SRV heap of %llu descriptors (HRESULT 0x%08lx)",
+           static_cast<unsigned long long>(blocks + kRingFirstView),
+           static_cast<unsigned long>(hr));
+    cbvSrvHeap.Reset();
+    return;
+  }
+  RingRecreated(&ring, size, blocks);
+  WriteTextureViews();
+}
+
+void Renderer::WriteTextureViews() {
+  D3D12_CPU_DESCRIPTOR_HANDLE start = CpuHeapStart(cbvSrvHeap.Get());
+  for (uint32_t i = 0; i < kTextureSlotCount; ++i) {
+    TextureSlot& s = textureSlots[i];
+    if (!s.owner || !s.texture) continue;
+    D3D12_CPU_DESCRIPTOR_HANDLE h = start;
+    h.ptr += size_t(i) * cbvSrvDescriptorSize;
+    device->CreateShaderResourceView(s.texture.Get(), &s.viewDesc, h);
+  }
+}
+
+void Renderer::StartConstantRingFrame() {
+  RingFrameStartPlan plan = PlanRingFrameStart(&ring);
+  if (plan.recreate) CreateConstantRing(plan.newRingSize);
+  if (!ringBuffer || !cbvSrvHeap) {
+    // Without a ring every push fails and every draw is skipped; the heap keeps its textures.
+    FinishRingFrameStart(&ring);
+    return;
+  }
+  if (plan.writeViews) {
+    D3D12_CPU_DESCRIPTOR_HANDLE h = CpuHeapStart(cbvSrvHeap.Get());
+    h.ptr += size_t(kRingFirstView) * cbvSrvDescriptorSize;
+    const D3D12_GPU_VIRTUAL_ADDRESS base = ringBuffer->GetGPUVirtualAddress();
+    for (const ConstantSizeClass& c : ring.classes) {
+      for (uint64_t j = 0; j < c.capacity; ++j) {
+        D3D12_CONSTANT_BUFFER_VIEW_DESC v = {base + c.offset + j * c.blockSize, UINT(c.blockSize)};
+        device->CreateConstantBufferView(&v, h);
+        h.ptr += cbvSrvDescriptorSize;
+      }
+    }
+  }
+  FinishRingFrameStart(&ring);
+}
+
+bool Renderer::PushConstants(const void* data, uint64_t size) {
+  if (!ready || !ringMapping || !cbvSrvHeap || !listOpen) return false;
+  RingBlock block;
+  if (!TakeRingBlock(&ring, size, &block)) return false;
+  // A grown class may not have its views yet when the ring could not be re-created.
+  if (block.viewIndex >= kRingFirstView + ring.descriptorCount ||
+      block.byteOffset + size > ring.ringSize) {
+    return false;
+  }
+  std::memcpy(ringMapping + block.byteOffset, data, size);
+  D3D12_GPU_DESCRIPTOR_HANDLE h = GpuHeapStart(cbvSrvHeap.Get());
+  h.ptr += uint64_t(cbvSrvDescriptorSize) * block.viewIndex;
+  commandList->SetGraphicsRootDescriptorTable(0, h);
+  return true;
+}

@@ -1,0 +1,51 @@
+// Mesh handles and scene objects on the renderer: upload, draw, giving ids back.
+#include "render/mesh_handle.h"
+
+#include "render/renderer.h"
+#include "render/shader_program.h"
+#include "render/texture.h"
+
+void MeshHandle::Upload(MeshHandle* mesh, const float* vertices, uint32_t vertexCount,
+                        const uint32_t* indices, uint32_t indexCount, int32_t vertexFormat) {
+  Renderer& r = gRenderer;
+  if (mesh->vertexBuffer != 0xFFFFFFFFu) {
+    mesh->vertexBuffer = r.UpdateVertexBuffer(mesh->vertexBuffer, vertexCount, vertices,
+                                              vertexFormat);
+  } else {
+    mesh->vertexBuffer = r.CreateVertexBuffer(vertexCount, vertices, vertexFormat);
+  }
+  if (mesh->indexBuffer != 0xFFFFFFFFu) {
+    mesh->indexBuffer = r.UpdateIndexBuffer(mesh->indexBuffer, indexCount, indices);
+  } else {
+    mesh->indexBuffer = r.CreateIndexBuffer(indexCount, indices);
+  }
+}
+
+void MeshHandle::DeleteArray(MeshHandle* first) {
+  if (!first) return;
+  const uint64_t count = ArrayCount(first);
+  for (uint64_t i = count; i-- > 0;) {
+    MeshHandle& h = first[i];
+    if (h.vertexBuffer != 0xFFFFFFFFu) {
+      gRenderer.GiveBackVertexBuffer(h.vertexBuffer);
+      gRenderer.GiveBackIndexBuffer(h.indexBuffer);
+      h.vertexBuffer = 0xFFFFFFFFu;
+      h.indexBuffer = 0xFFFFFFFFu;
+    }
+  }
+  FreeArrayBlock(first);
+}
+
+void MeshHandle::Draw(const MeshHandle* mesh, const Mat4* model, const Mat4* modelView) {
+  if (!gCurrentProgram) return;
+  WriteMatrixConstants(gCurrentProgram, *model, *modelView);
+  gRenderer.DrawIndexed(mesh->indexBuffer, mesh->vertexBuffer);
+}
+
+void SceneObject::Draw(const SceneObject* object, const Mat4* view) {
+  if (!object->mesh || !object->texture) return;
+  const Mat4 model = SceneObjectModelMatrix(*object);
+  const Mat4 modelView = MatMul(model, *view);
+  Texture::Bind(object->texture);
+  MeshHandle::Draw(object->mesh, &model, &modelView);
+}
