@@ -13,6 +13,12 @@
 #include "app/math.h"
 
 typedef struct FT_FaceRec_* FT_Face;
+typedef struct FT_LibraryRec_* FT_Library;
+
+// The one FreeType library, created on first use and never released.
+extern FT_Library gFreeTypeLibrary;
+// Creates gFreeTypeLibrary when it does not exist yet; false (reported) when FreeType fails.
+bool InitFreeType();
 
 constexpr uint32_t kNoTextureSlot = 0xFFFFFFFFu;
 constexpr uint32_t kAtlasFirstPageSide = 128;
@@ -81,6 +87,10 @@ struct FontAtlas {
   GlyphMetrics hyphenMetrics = {};
   // Pixel size at which `metrics` and `hyphenMetrics` were measured (0: not measured).
   uint32_t metricsPixelSize = 0;
+  // Pixel size last given to FT_Set_Pixel_Sizes on `face`, with the size's line metrics.
+  uint32_t facePixelSize = 0;
+  int32_t faceYPpem = 0;
+  int32_t faceLineHeight = 0;  // 26.6
 
   std::vector<uint32_t> pendingCodePoints;
 
@@ -114,6 +124,11 @@ struct FontAtlas {
   bool FindGlyph(uint32_t codePoint, uint32_t* page, Vec2* uv, Vec2* uvSize, Vec2* bearing) const;
   // True when the code point is in the atlas or already queued.
   bool IsKnownOrPending(uint32_t codePoint) const;
+  // Makes `face` usable: loads the fallback font when none is loaded (once; a failure is
+  // reported once). False when there is no font.
+  bool EnsureFont();
+  // Sets the face to `pixelSize` (only when it is not set already) and keeps its line metrics.
+  void SetFaceSize();
   // Makes `metrics` and `hyphenMetrics` current for `pixelSize`; false without a face.
   bool EnsureMetrics();
 };
