@@ -6,11 +6,12 @@
 //
 // This part is portable: page pixels are kept here (row 0 is the bottom row on screen). The GPU
 // side (text/font_atlas_gpu.h, Windows only) installs `hooks` so that each build uploads its pages
-// as textures and every dropped page gives its texture slot back.
+// as textures and every dropped page gives its texture slot back; until then pages hold no slot.
 #include <cstdint>
 #include <vector>
 
 #include "app/math.h"
+#include "render/texture.h"
 
 typedef struct FT_FaceRec_* FT_Face;
 typedef struct FT_LibraryRec_* FT_Library;
@@ -20,22 +21,14 @@ extern FT_Library gFreeTypeLibrary;
 // Creates gFreeTypeLibrary when it does not exist yet; false (reported) when FreeType fails.
 bool InitFreeType();
 
-constexpr uint32_t kNoTextureSlot = 0xFFFFFFFFu;
 constexpr uint32_t kAtlasFirstPageSide = 128;
 constexpr uint32_t kAtlasMaxPageSide = 4096;
-constexpr uint32_t kAtlasPageFormatR8 = 61;  // DXGI_FORMAT_R8_UNORM
+constexpr uint32_t kAtlasPageFormatR8 = kTextureFormatR8;
 // The font that a bake or a layout opens when none was loaded.
 constexpr const char* kFallbackFontPath = "data/Murvel/PatuaOne-Regular.ttf";
 
-// The same fields as the renderer's Texture record, so the GPU side can treat a page as one.
-struct AtlasPage {
-  uint32_t slot = kNoTextureSlot;
-  uint32_t sampler = 0;
-  uint16_t width = 0;
-  uint16_t height = 0;
-  uint32_t bytesPerTexel = 1;
-  uint32_t format = kAtlasPageFormatR8;
-};
+// A page is a renderer Texture: one byte per texel, DXGI_FORMAT_R8_UNORM, no mips.
+using AtlasPage = Texture;
 
 struct GlyphPosition {
   uint32_t x, y;  // texel column and row of the bitmap's bottom-left corner in its page

@@ -26,6 +26,9 @@ AtlasPage NewPage(uint32_t side) {
 void FontAtlas::BuildPages() {
   const uint32_t cap = std::max(1u, std::min(maxPageSide, kAtlasMaxPageSide));
   const uint32_t firstSide = std::min(kAtlasFirstPageSide, cap);
+  // Page records stay in place (the renderer's slot table points at them); more pages than
+  // texture slots could never all be on the GPU anyway.
+  pages.reserve(kTextureSlotCount);
   if (pages.empty()) pages.push_back(NewPage(firstSide));
   if (metrics.size() != glyphCount) {
     // Only a caller that filled the glyph arrays by hand gets here; measure them again later.

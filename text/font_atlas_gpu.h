@@ -1,0 +1,12 @@
+#pragma once
+// The atlas pages as renderer textures (Windows only; link kestra_text_gpu).
+#include "text/font_atlas.h"
+
+// From now on every build of the atlas uploads its pages as textures (point filtering unless the
+// atlas's flags bit 0 is set), and pages the atlas drops give their slots back. Pages already
+// built are uploaded at once. Pages are limited to the renderer's maximum texture side.
+void UseGpuTextures(FontAtlas* atlas);
+// Re-creates the texture of any page whose slot the renderer has taken back (or handed to
+// another texture), so that binding a page never shows someone else's texture. Cheap when
+// nothing changed.
+void EnsureAtlasTextures(FontAtlas* atlas);
