@@ -25,8 +25,9 @@ std::vector<uint8_t> MakeMeshFile(uint16_t format, const std::vector<float>& ver
   std::memcpy(&out[6], &indexCount, 4);
   const size_t at = out.size();
   out.resize(at + 4 * vertices.size() + 4 * indices.size());
-  std::memcpy(&out[at], vertices.data(), 4 * vertices.size());
-  std::memcpy(&out[at + 4 * vertices.size()], indices.data(), 4 * indices.size());
+  if (!vertices.empty()) std::memcpy(&out[at], vertices.data(), 4 * vertices.size());
+  if (!indices.empty())
+    std::memcpy(&out[at + 4 * vertices.size()], indices.data(), 4 * indices.size());
   return out;
 }
 
