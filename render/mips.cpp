@@ -8,7 +8,8 @@ constexpr float kNeighbourWeight = 0.12f;
 constexpr float kWeightSum = 1.96f;
 
 // The 3 x 3 smoothing of one byte: taps at byte offsets l, c, r of the rows up, centre and down,
-// summed in this order and truncated, as every level before has been.
+// summed in exactly this order in single precision, then truncated: the results are meant to be
+// bit-identical in every build.
 inline int Smooth(const uint8_t* up, const uint8_t* centre, const uint8_t* down, size_t l,
                   size_t c, size_t r) {
   float s = kNeighbourWeight * up[l];

@@ -99,3 +99,31 @@ TEST(Mips, OddSizesStayInsideTheirLevels) {
 }
 
 }  // namespace
+
+// A lone 255 at source (2k, 2) gives 40 at destination (k - 1, 1) and (k, 1) and 0 elsewhere
+// (see above), wherever k lies: at the row's ends and on either side of the filter's internal
+// stretches of 63 four-byte or 255 one-byte texels.
+TEST(Mips, LoneTexelGivesTheSameResultAnywhereAlongAWideRow) {
+  struct Case {
+    uint32_t width, c;
+    std::vector<uint32_t> ks;
+  };
+  for (const Case& t : {Case{512, 4, {2, 63, 66, 127, 130, 190, 251, 255}},
+                        Case{1200, 1, {2, 255, 258, 510, 513, 599}}}) {
+    uint32_t wd = t.width / 2;
+    std::vector<uint8_t> level0(size_t(t.width) * 4 * t.c, 0);
+    std::vector<uint8_t> expected(size_t(wd) * 2 * t.c, 0);
+    for (uint32_t k : t.ks) {
+      uint32_t b = k % t.c;
+      level0[(size_t(2) * t.width + 2 * k) * t.c + b] = 255;
+      expected[(size_t(wd) + k - 1) * t.c + b] = 40;
+      expected[(size_t(wd) + k) * t.c + b] = 40;
+    }
+    Chain chain = MakeChain(t.width, 4, t.c, level0);
+    const uint8_t* level1 = &chain.bytes[level0.size()];
+    for (size_t i = 0; i < expected.size(); ++i) {
+      ASSERT_EQ(level1[i], expected[i]) << "c " << t.c << " texel " << i / t.c % wd << " row "
+                                        << i / t.c / wd;
+    }
+  }
+}
