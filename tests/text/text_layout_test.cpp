@@ -4,6 +4,10 @@
 #include FT_FREETYPE_H
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
+#include "app/files.h"
+#include "tests/text/layout_reference.h"
 #include "tests/text/text_test_util.h"
 
 namespace {
@@ -232,4 +236,14 @@ TEST(LayoutKerning, KnownPairMovesTheSecondGlyphButNotAcrossLines) {
   ASSERT_TRUE(Lay(&atlas, "A\nV", Params(&atlas, 500, 100, kLineFitNone), &meshes));
   q = Quads(meshes);
   EXPECT_EQ(q[1].x0, float(atlas.bearings[v].left));
+}
+
+TEST(LayoutReference, CachedLayoutGivesTheSameQuadsAsTheUncachedOne) {
+  FileBytes file;
+  ASSERT_TRUE(ReadWholeFile("tests/data/text/layout_reference.txt", &file));
+  unsigned long long size = 0, hash = 0;
+  ASSERT_EQ(std::sscanf(file.Text(), "%llu %llx", &size, &hash), 2);
+  const std::vector<uint8_t> bytes = LayoutReferenceBytes();
+  EXPECT_EQ(bytes.size(), size);
+  EXPECT_EQ(Fnv1a64(bytes), hash);
 }
