@@ -1,0 +1,2 @@
+// The OGG Vorbis decoder's whole implementation, compiled once for the engine.
+#include <stb/stb_vorbis.h>
