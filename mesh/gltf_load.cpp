@@ -1,5 +1,7 @@
 #include "mesh/gltf_load.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -95,6 +97,84 @@ uint32_t IntegerComponent(const AccessorData& a, const uint8_t* element, uint32_
     case 5123: { uint16_t v; std::memcpy(&v, element + 2 * c, 2); return v; }
     case 5125: { uint32_t v; std::memcpy(&v, element + 4 * c, 4); return v; }
     default: return 0xFFFFFFFFu;
+  }
+}
+
+// RotateVec3ByQuat with the normalised conjugate worked out once per model instead of once per
+// vertex; the per-vertex arithmetic is the same, so the results are identical.
+struct QuatRotation {
+  Quat q;
+  float cx, cy, cz, cw;
+};
+
+QuatRotation MakeQuatRotation(const Quat& q) {
+  const float n = std::sqrt(q.x * q.x + q.y * q.y + q.z * q.z + q.w * q.w);
+  return {q, -q.x / n, -q.y / n, -q.z / n, q.w / n};
+}
+
+void Rotate(const QuatRotation& r, Vec3* v) {
+  const Quat& q = r.q;
+  const float px = q.w * v->x + (q.y * v->z - q.z * v->y);
+  const float py = q.w * v->y + (q.z * v->x - q.x * v->z);
+  const float pz = q.w * v->z + (q.x * v->y - q.y * v->x);
+  const float pw = -(q.x * v->x + q.y * v->y + q.z * v->z);
+  v->x = pw * r.cx + px * r.cw + py * r.cz - pz * r.cy;
+  v->y = pw * r.cy - px * r.cz + py * r.cw + pz * r.cx;
+  v->z = pw * r.cz + px * r.cy - py * r.cx + pz * r.cw;
+}
+
+// Index loops with the component type decided once, not per element: models have many.
+template <typename T>
+uint32_t LargestOf(const AccessorData& a) {
+  uint32_t largest = 0;
+  if (a.stride == sizeof(T)) {  // tightly packed, the usual case: a loop the compiler vectorises
+    for (uint32_t i = 0; i < a.count; ++i) {
+      T value;
+      std::memcpy(&value, a.first + sizeof(T) * i, sizeof value);
+      largest = value > largest ? uint32_t(value) : largest;
+    }
+    return largest;
+  }
+  for (uint32_t i = 0; i < a.count; ++i) {
+    T value;
+    std::memcpy(&value, a.first + a.stride * i, sizeof value);
+    largest = value > largest ? uint32_t(value) : largest;
+  }
+  return largest;
+}
+
+template <typename T>
+void CopyIndices(const AccessorData& a, uint32_t* out) {
+  if (a.stride == sizeof(T) && sizeof(T) == 4) {
+    std::memcpy(out, a.first, size_t(a.count) * 4);
+    return;
+  }
+  for (uint32_t i = 0; i < a.count; ++i) {
+    T value;
+    std::memcpy(&value, a.first + a.stride * i, sizeof value);
+    out[i] = value;
+  }
+}
+
+// Indices of an accessor without data are all 0.
+uint32_t LargestIndex(const AccessorData& a) {
+  if (!a.first) return 0;
+  switch (a.componentType) {
+    case 5121: return LargestOf<uint8_t>(a);
+    case 5123: return LargestOf<uint16_t>(a);
+    default: return LargestOf<uint32_t>(a);
+  }
+}
+
+void ReadIndices(const AccessorData& a, uint32_t* out) {
+  if (!a.first) {
+    std::fill(out, out + a.count, 0u);
+    return;
+  }
+  switch (a.componentType) {
+    case 5121: return CopyIndices<uint8_t>(a, out);
+    case 5123: return CopyIndices<uint16_t>(a, out);
+    default: return CopyIndices<uint32_t>(a, out);
   }
 }
 
@@ -194,8 +274,7 @@ bool BuildMeshFromPrimitive(const GltfModel& model, const GltfMesh& mesh, const 
     return false;
   }
 
-  MeshStore work = *store;
-  const size_t vertexCount = hasPositions ? positions.count : work.vertices.size() / stride;
+  const size_t vertexCount = hasPositions ? positions.count : store->vertices.size() / stride;
   for (const AccessorData* a : {&normals, &uvs, &colors, &joints, &weights})
     if (a->count > vertexCount) {
       Report("gltf: an attribute has %u elements for %llu vertices", a->count,
@@ -203,38 +282,48 @@ bool BuildMeshFromPrimitive(const GltfModel& model, const GltfMesh& mesh, const 
       return false;
     }
 
-  // Indices; a primitive without them draws its vertices in order.
-  if (prim.indices != -1) {
+  // Indices are checked against the vertex count straight from the buffer, before the store
+  // changes at all; nothing after this point can fail. A primitive without indices draws its
+  // vertices in order.
+  const bool hasIndices = prim.indices != -1;
+  if (hasIndices) {
     if (!OpenAccessor(model, prim.indices, "indices", data, dataSize, IndexBytes, &indexData))
       return false;
     if (indexData.readBytes == 0 && indexData.count > 0) {
       Report("gltf: index component type %u is not 5121, 5123 or 5125", indexData.componentType);
       return false;
     }
-    work.indices.resize(indexData.count);
-    for (uint32_t i = 0; i < indexData.count; ++i)
-      work.indices[i] = indexData.first ? IntegerComponent(indexData, indexData.Element(i), 0) : 0;
-  } else {
-    work.indices.resize(vertexCount);
-    for (size_t i = 0; i < vertexCount; ++i) work.indices[i] = uint32_t(i);
-  }
-  if (!IndicesWithinVertices(work.indices.data(), work.indices.size(), uint32_t(vertexCount))) {
-    Report("gltf: an index points past the %llu vertices", (unsigned long long)vertexCount);
+    if (indexData.count > 0 && LargestIndex(indexData) >= vertexCount) {
+      Report("gltf: an index points past the %llu vertices", (unsigned long long)vertexCount);
+      return false;
+    }
+  } else if (vertexCount > UINT32_MAX) {
+    Report("gltf: too many vertices");
     return false;
   }
 
+  MeshStore& out = *store;
+  if (hasIndices) {
+    out.indices.resize(indexData.count);
+    ReadIndices(indexData, out.indices.data());
+  } else {
+    out.indices.resize(vertexCount);
+    for (size_t i = 0; i < vertexCount; ++i) out.indices[i] = uint32_t(i);
+  }
+
   if (hasPositions) {
-    work.vertices.resize(stride * vertexCount);
+    out.vertices.resize(stride * vertexCount);
+    const QuatRotation rotation = MakeQuatRotation(world.rotation);
     for (uint32_t i = 0; i < positions.count; ++i) {
       Vec3 p = {0, 0, 0};
       if (const uint8_t* e = positions.Element(i)) std::memcpy(&p, e, 12);
       p = {p.x * world.scale.x, p.y * world.scale.y, p.z * world.scale.z};
-      RotateVec3ByQuat(world.rotation, &p);
-      WriteVertexPosition(&work.vertices[stride * i], format, p.x + world.translation.x,
+      Rotate(rotation, &p);
+      WriteVertexPosition(&out.vertices[stride * i], format, p.x + world.translation.x,
                           p.y + world.translation.y, p.z + world.translation.z);
     }
   }
-  float* v = work.vertices.data();
+  float* v = out.vertices.data();
   if (readNormals) {
     // Normals keep their model-space direction: the node transform is not applied to them.
     for (uint32_t i = 0; i < normals.count; ++i) {
@@ -243,7 +332,7 @@ bool BuildMeshFromPrimitive(const GltfModel& model, const GltfMesh& mesh, const 
       std::memcpy(v + stride * i + size_t(normalAt), n, 12);
     }
   } else if (normalAt >= 0) {
-    ComputeSmoothNormals(&work);
+    ComputeSmoothNormals(&out);
   }
   if (uvAt >= 0) {
     if (readUvs) {
@@ -301,7 +390,6 @@ bool BuildMeshFromPrimitive(const GltfModel& model, const GltfMesh& mesh, const 
       std::memcpy(v + stride * i + size_t(weightsAt), w, 16);
     }
   }
-  *store = std::move(work);
   return true;
 }
 

@@ -12,13 +12,6 @@ const VertexFormatTable kVertexFormats = {
     {-1, -1, -1, -1, 15, 12, -1, -1, -1, -1, 15, -1, 14},    // weightsOffset
 };
 
-int32_t VertexFormatPositionComponents(int32_t format) {
-  if (!IsValidVertexFormat(format)) return 0;
-  // Format 3 is a bare 3-D position; everywhere else the uv follows the position directly.
-  const int32_t uv = kVertexFormats.uvOffset[format];
-  return uv < 0 ? kVertexFormats.stride[format] : uv;
-}
-
 int32_t VertexFormatIndexSlot(int32_t format) {
   if (format < 9 || format > 12) return -1;
   return kVertexFormats.stride[format] - 1;

@@ -35,8 +35,13 @@ inline int32_t VertexFormatStride(int32_t format) {
   return IsValidVertexFormat(format) ? kVertexFormats.stride[format] : 0;
 }
 
-// Position components: 3 for a 3-D position, 2 for a 2-D one (0 for an invalid id).
-int32_t VertexFormatPositionComponents(int32_t format);
+// Position components: 3 for a 3-D position, 2 for a 2-D one (0 for an invalid id). Format 3 is
+// a bare 3-D position; everywhere else the texture coordinate follows the position directly.
+inline int32_t VertexFormatPositionComponents(int32_t format) {
+  if (!IsValidVertexFormat(format)) return 0;
+  const int32_t uv = kVertexFormats.uvOffset[format];
+  return uv < 0 ? kVertexFormats.stride[format] : uv;
+}
 
 // Slot of the trailing u32 "INDEX" value (formats 9-12), or -1.
 int32_t VertexFormatIndexSlot(int32_t format);
