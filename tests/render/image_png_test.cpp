@@ -148,6 +148,27 @@ TEST(PngLoader, CorruptOrTruncatedFilesFailCleanly) {
   }
 }
 
+// Damaged ancillary chunks leave the picture usable: it decodes, with one warning line however
+// many there are.
+TEST(PngLoader, WarningsAreReportedOnceAndDoNotFail) {
+  PngSpec spec;
+  spec.colorType = PNG_COLOR_TYPE_GRAY;
+  std::vector<uint8_t> good = EncodePng(spec, {{42}});
+  std::vector<uint8_t> file(good.begin(), good.begin() + 33);  // signature and IHDR
+  for (int i = 0; i < 3; ++i) {
+    std::vector<uint8_t> text;
+    AppendPngChunk(&text, "tEXt", {'a', 0, 'b'});
+    text.back() ^= 0xFF;  // bad CRC
+    file.insert(file.end(), text.begin(), text.end());
+  }
+  file.insert(file.end(), good.begin() + 33, good.end());
+  Decoded d = Decode(file);
+  ASSERT_TRUE(d.ok) << d.output;
+  EXPECT_EQ(d.image.pixels[0], 42);
+  EXPECT_EQ(d.output.rfind("t.png: PNG warning: ", 0), 0u) << d.output;
+  EXPECT_EQ(std::count(d.output.begin(), d.output.end(), '\n'), 1) << d.output;
+}
+
 // The IHDR alone decides the allocation, so sizes a small file cannot hold are refused first.
 TEST(PngLoader, HugeDeclaredSizesAreRefusedBeforeAllocating) {
   auto headerOnly = [](uint32_t width, uint32_t height) {
