@@ -138,7 +138,11 @@ bool ShaderProgram::CreatePipelineStates(ShaderProgram* program) {
   const bool tests[4] = {true, false, true, false};
   const bool writes[4] = {true, true, false, false};
   for (int i = 0; i < 4; ++i) {
-    d.DepthStencilState.DepthEnable = tests[i];
+    // Direct3D writes no depth while its test is off, so "write without test" is a test that
+    // always passes.
+    d.DepthStencilState.DepthEnable = tests[i] || writes[i];
+    d.DepthStencilState.DepthFunc =
+        tests[i] ? D3D12_COMPARISON_FUNC_LESS_EQUAL : D3D12_COMPARISON_FUNC_ALWAYS;
     d.DepthStencilState.DepthWriteMask =
         writes[i] ? D3D12_DEPTH_WRITE_MASK_ALL : D3D12_DEPTH_WRITE_MASK_ZERO;
     HRESULT hr = r.device->CreateGraphicsPipelineState(&d, IID_PPV_ARGS(&b->pipelineStates[i]));

@@ -223,16 +223,17 @@ void Texture::Bind(const Texture* texture) {
   Renderer& r = gRenderer;
   if (!r.ready || !r.listOpen || !texture || texture->slot >= kTextureSlotCount) return;
   if (!r.textureSlots[texture->slot].texture) return;
-  D3D12_GPU_DESCRIPTOR_HANDLE h = GpuHeapStart(r.cbvSrvHeap.Get());
-  h.ptr += uint64_t(texture->slot) * r.cbvSrvDescriptorSize;
-  r.commandList->SetGraphicsRootDescriptorTable(1, h);
   const uint32_t sampler = texture->sampler < kSamplerCount ? texture->sampler : 0;
+  // Heaps first: tables set before a heap change would point into heaps no longer bound.
   if (sampler != r.lastBoundSampler) {
     ID3D12DescriptorHeap* heaps[2] = {r.cbvSrvHeap.Get(), r.samplerHeaps[sampler].Get()};
     r.commandList->SetDescriptorHeaps(2, heaps);
     r.commandList->SetGraphicsRootDescriptorTable(2, GpuHeapStart(r.samplerHeaps[sampler].Get()));
     r.lastBoundSampler = sampler;
   }
+  D3D12_GPU_DESCRIPTOR_HANDLE h = GpuHeapStart(r.cbvSrvHeap.Get());
+  h.ptr += uint64_t(texture->slot) * r.cbvSrvDescriptorSize;
+  r.commandList->SetGraphicsRootDescriptorTable(1, h);
 }
 
 void Texture::UsePointFilter(Texture* texture) {

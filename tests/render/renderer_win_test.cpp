@@ -11,6 +11,7 @@
 
 #include "app/files.h"
 #include "render/mesh_handle.h"
+#include "render/mips.h"
 #include "render/renderer.h"
 #include "render/shader_program.h"
 #include "render/texture.h"
@@ -291,6 +292,15 @@ TEST_F(RendererFrames, TexturedQuadShowsBmpAndPngTexels) {
   ExpectQuadrants(b, 20.0f);
   Texture::ReleaseSlot(&fromBmp);
   Texture::ReleaseSlot(&fromPng);
+
+  // A file that does not decode leaves the record as it was and takes no slot.
+  ASSERT_TRUE(WriteText("render_test_bad.png", "\x89PNG\r\n\x1a\n truncated"));
+  Texture bad;
+  bad.width = 7;
+  EXPECT_FALSE(Texture::Load(&bad, "render_test_bad.png"));
+  EXPECT_FALSE(Texture::Load(&bad, "render_test_missing.bmp"));
+  EXPECT_EQ(bad.slot, kNoTextureSlot);
+  EXPECT_EQ(bad.width, 7);
 }
 
 TEST_F(RendererFrames, MinifiedPngSamplesItsMipChain) {
@@ -316,9 +326,27 @@ TEST_F(RendererFrames, MinifiedPngSamplesItsMipChain) {
     DrawQuad(program(), &checker, 0, 0, 8, 8, 0, 1, 1, 1, 1);
     DrawQuad(program(), &checker, 20, 0, 64, 64, 0, 1, 1, 1, 1);  // level 0, one texel a pixel
   });
-  for (uint32_t y = 1; y < 7; y += 2) {
-    for (uint32_t x = 1; x < 7; x += 2) ExpectPixel(f, x, y, 127, 127, 127, 255, 30);
+  // An 8 x 8 quad samples level 3 (8 x 8 texels) texel for pixel; its values are what the mip
+  // generator makes of the texels as loaded (bottom row first, RGBA).
+  std::vector<uint8_t> chain(MipChainBytes(64, 64, 4));
+  for (uint32_t y = 0; y < 64; ++y) {
+    for (uint32_t x = 0; x < 64; ++x) {
+      const uint8_t* s = &rgb[((63 - y) * 64 + x) * 3];
+      uint8_t* d = &chain[(y * 64 + x) * 4];
+      d[0] = s[0], d[1] = s[1], d[2] = s[2], d[3] = 255;
+    }
   }
+  uint32_t levels = 0;
+  GenerateMips(chain.data(), 64, 64, &levels, 4);
+  const uint8_t* level3 = chain.data() + (64 * 64 + 32 * 32 + 16 * 16) * 4;
+  for (uint32_t y = 0; y < 8; ++y) {
+    for (uint32_t x = 0; x < 8; ++x) {
+      const uint8_t* t = level3 + (y * 8 + x) * 4;
+      ExpectPixel(f, x, y, t[0], t[1], t[2], 255);
+    }
+  }
+  EXPECT_GT(level3[0], 0);  // not level 0's black or white
+  EXPECT_LT(level3[0], 255);
   const uint8_t* p0 = f.At(20 + 10, 10);
   const uint8_t* p1 = f.At(20 + 11, 10);
   EXPECT_TRUE((p0[0] == 0 && p1[0] == 255) || (p0[0] == 255 && p1[0] == 0))
@@ -340,14 +368,13 @@ TEST_F(RendererFrames, AlphaBlendsOverTheBackground) {
 TEST_F(RendererFrames, FourDepthStatesFollowTheRendererFlags) {
   // Per state: a blue blocker at depth 0.3 over the left half (test and write), then red at 0.5
   // in the state under test, then green at 0.7 with test only. Left shows whether red was
-  // tested, right whether it wrote depth. Direct3D writes no depth while the test is off, so
-  // "write without test" leaves the depth as it was.
+  // tested, right whether it wrote depth.
   struct Case {
     bool test, write;
     int left[3], right[3];
   };
   const Case cases[4] = {{true, true, {0, 0, 255}, {255, 0, 0}},
-                         {false, true, {255, 0, 0}, {0, 255, 0}},
+                         {false, true, {255, 0, 0}, {255, 0, 0}},
                          {true, false, {0, 0, 255}, {0, 255, 0}},
                          {false, false, {255, 0, 0}, {0, 255, 0}}};
   for (const Case& c : cases) {
