@@ -87,6 +87,7 @@ void Renderer::BeginFrame() {
   }
   // One frame in flight: the allocator may only be reset once the GPU is done with it.
   if (fence->GetCompletedValue() < lastSubmitted) WaitForGpu();
+  currentBackBuffer = swapChain->GetCurrentBackBufferIndex();
   boundVertexBuffer = 0xFFFFFFFFu;
   boundIndexBuffer = 0xFFFFFFFFu;
   lastBoundSampler = 0xFFFFFFFFu;
@@ -143,6 +144,15 @@ void Renderer::EndFrame() {
   const uint64_t v = fenceValue++;
   commandQueue->Signal(fence.Get(), v);
   lastSubmitted = v;
+}
+
+void Renderer::PresentFirstFrame() {
+  if (!ready || !listOpen) return;
+  ClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+  uploadsPending = true;
+  EndFrame();
+  WaitForGpu();
+  BeginFrame();
 }
 
 void Renderer::FlushUploads() {

@@ -109,6 +109,9 @@ struct Renderer {
   void BeginFrame();
   void EndFrame();
   void FlushUploads();
+  // Start-up's first frame, on the list Init leaves open: opaque black, presented, the GPU
+  // waited for, and the next frame begun (the one the game's loading records into).
+  void PresentFirstFrame();
   // Waits until the GPU has finished everything submitted and takes the next back buffer.
   void WaitForGpu();
   // White with alpha 0, depth 1.

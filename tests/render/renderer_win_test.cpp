@@ -157,17 +157,13 @@ class RendererEnvironment : public testing::Environment {
     gRenderer.window = &gScene->window.record;
     gRenderer.Resize(kWidth, kHeight);
     ASSERT_TRUE(gRenderer.Init());
-    // The first frame, as WinMain makes it: opaque black, with the upload flush.
-    gRenderer.ClearColor(0, 0, 0, 1);
-    gRenderer.uploadsPending = true;
-    gRenderer.EndFrame();
-    gRenderer.WaitForGpu();
+    // The first frame, as WinMain makes it; the game then loads into the frame it begins.
+    gRenderer.PresentFirstFrame();
 
     ASSERT_TRUE(WriteText("render_test_shader.hlsl", kShader));
     MakeProgram(&gScene->program, {{"mvMat", 0, 16}, {"projMat", 0, 16}, {"color", 0, 4}});
     MakeProgram(&gScene->bigProgram,
                 {{"mvMat", 0, 16}, {"projMat", 0, 16}, {"color", 0, 4}, {"spare", 0, 120}});
-    gRenderer.BeginFrame();
     UploadQuad(&gScene->quad);
     ASSERT_TRUE(MakeSolidTexture(&gScene->white, 1, 1, 255, 255, 255, 255));
     // Warm the constant ring: the first draws of a block size only make room for later frames.
