@@ -19,3 +19,12 @@ if(KESTRA_SANITIZE)
   # not ours); every other check stays on.
   set_source_files_properties(${_g}/dialogue.cpp PROPERTIES COMPILE_OPTIONS -fno-sanitize=pointer-overflow)
 endif()
+
+# The update benchmark (native builds with Google Benchmark installed; not a test).
+if(NOT KESTRA_WINDOWS AND NOT KESTRA_SANITIZE)
+  find_package(benchmark QUIET)
+  if(benchmark_FOUND)
+    add_executable(bench_game ${KESTRA_ROOT}/tools/bench_game.cpp)
+    target_link_libraries(bench_game PRIVATE kestra_game kestra_options benchmark::benchmark)
+  endif()
+endif()
