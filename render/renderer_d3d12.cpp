@@ -184,8 +184,15 @@ bool Renderer::Init() {
     return false;
   }
   if (!CreateRootSignature(device.Get(), &rootSignature)) return false;
-  CreateDepthBuffer(width, height);
-  if (!depthBuffer) return false;
+  // A window that starts with an empty client area still gets a swap chain of the window's
+  // size from DXGI; the depth buffer follows the swap chain.
+  DXGI_SWAP_CHAIN_DESC1 made = {};
+  swapChain->GetDesc1(&made);
+  CreateDepthBuffer(made.Width, made.Height);
+  if (!depthBuffer) {
+    Report("Renderer: no depth buffer for a %ux%u swap chain", made.Width, made.Height);
+    return false;
+  }
 
   FillStartSamplerTable(samplers);
   for (uint32_t i = 0; i < kSamplerCount; ++i) {
@@ -241,8 +248,8 @@ bool Renderer::Init() {
   commandList->ResourceBarrier(1, &b);
   ready = true;
   listOpen = true;
-  pendingWidth = width;
-  pendingHeight = height;
+  pendingWidth = made.Width;
+  pendingHeight = made.Height;
   return true;
 }
 
