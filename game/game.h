@@ -13,11 +13,7 @@
 #include "render/mesh_handle.h"
 #include "render/shader_program.h"
 #include "render/texture.h"
-// text/font_atlas.h repeats render/texture.h's kNoTextureSlot (same value); renamed here until
-// the two headers share one definition.
-#define kNoTextureSlot kAtlasNoTextureSlot
 #include "text/font_atlas.h"
-#undef kNoTextureSlot
 #include "text/text_layout.h"
 
 constexpr uint32_t kInitialTextMeshes = 50;
