@@ -6,7 +6,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/tools/setup.sh"
 "$root/tools/configure.sh" win
-cmake --build "$root/build/win" -j "$(nproc)" --target kestra send_close
+cmake --build "$root/build/win" -j "$(nproc)" --target kestra window_tool
 cd "$root/build/win"
 if [ -n "${DISPLAY:-}" ]; then
   export WINEPREFIX="$root/build/wineprefix" WINEDEBUG=-all VKD3D_CONFIG=virtual_heaps
@@ -20,7 +20,7 @@ KESTRA_SHOT=$shot "$root/tools/wine-env.sh" --timeout 120 bash -c '
   game=$!
   sleep 8
   import -window root "$KESTRA_SHOT"
-  wine "'"$root"'/build/win/tests/app/send_close.exe" >/dev/null 2>&1 || kill $game
+  wine "'"$root"'/build/win/tests/app/window_tool.exe" close >/dev/null 2>&1 || kill $game
   wait $game
   echo "game exit code: $?"
   head -n 20 "$KESTRA_WINE_OUT/game.out"

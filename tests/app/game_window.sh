@@ -26,7 +26,7 @@ fi
 if ! timeout 10 xdotool getwindowgeometry "$win" >/dev/null; then
   echo "FAIL: window does not answer"; exit 1
 fi
-wine "$KESTRA_BUILD/tests/app/send_close.exe" || { echo "FAIL: could not post WM_CLOSE"; exit 1; }
+wine "$KESTRA_BUILD/tests/app/window_tool.exe" close || { echo "FAIL: could not post WM_CLOSE"; exit 1; }
 for _ in $(seq 1 200); do kill -0 $game 2>/dev/null || break; sleep 0.1; done
 if kill -0 $game 2>/dev/null; then
   echo "FAIL: the game did not end within 20 s of WM_CLOSE"; kill $game; exit 1
