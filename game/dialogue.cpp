@@ -154,6 +154,8 @@ void LoadQuestionsAndChoices(Game* game, const JsonValue& menu) {
       const std::string what = std::string("the text of question ") + id;
       game->questions[p].text =
           CopyString(CheckedFormat(ValidText(text ? text : "", "question", id), nullptr, 0, what.c_str()));
+      if (element.HasMember("choices") && !element["choices"].IsArray())
+        Report("Warning: question %s has \"choices\" that is not an array; it offers none", id);
       if (const JsonValue* refs = ArrayMember(element, "choices")) {
         for (uint32_t k = 0; k < refs->Size(); ++k) {
           if (!(*refs)[k].IsString()) {
@@ -172,16 +174,19 @@ void LoadQuestionsAndChoices(Game* game, const JsonValue& menu) {
   }
 
   std::vector<LoadedChoice> loaded;
-  if (const JsonValue* list = ArrayMember(menu, "choices")) {
-    std::vector<const char*> elementIds;
+  const JsonValue* list = ArrayMember(menu, "choices");
+  std::vector<const char*> elementIds;
+  if (list)
     for (uint32_t c = 0; c < list->Size(); ++c) elementIds.push_back(StringMember((*list)[c], "id"));
-    for (const std::string& referenced : choiceIds) {
-      bool found = false;
-      for (const char* id : elementIds) found = found || (id && referenced == id);
-      if (!found)
-        Report("Warning: choice %s is referenced by question but doesn't exist in \"choices\" array",
-               referenced.c_str());
-    }
+  // Without a "choices" array every reference is one to a missing choice.
+  for (const std::string& referenced : choiceIds) {
+    bool found = false;
+    for (const char* id : elementIds) found = found || (id && referenced == id);
+    if (!found)
+      Report("Warning: choice %s is referenced by question but doesn't exist in \"choices\" array",
+             referenced.c_str());
+  }
+  if (list) {
     for (uint32_t c = 0; c < list->Size(); ++c) {
       const JsonValue& element = (*list)[c];
       const char* id = elementIds[c];

@@ -275,6 +275,19 @@ TEST(BrokenDialogue, WarningsComeInTheirFixedOrder) {
   EXPECT_EQ(lines[5], "Warning: choice u leads nowhere; no question offers it");
 }
 
+TEST(BrokenDialogue, ReferencesWithoutAChoicesArrayAreAllMissing) {
+  auto game = NewGame();
+  const std::string json = "{\"menu\": {" + TestFormats() +
+                           R"(, "questions": [{"id": "e", "text": "E", "choices": "a"},
+                               {"id": "s", "text": "S", "choices": ["a"]}]}})";
+  const auto lines = LoadCapturing(game.get(), json);
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0], "Warning: question e has \"choices\" that is not an array; it offers none");
+  EXPECT_EQ(lines[1], "Warning: choice a is referenced by question but doesn't exist in \"choices\" array");
+  EXPECT_EQ(game->choiceCount, 0u);
+  EXPECT_EQ(game->questions[1].choiceCount, 0);
+}
+
 TEST(BrokenDialogue, RepeatedChoiceIdKeepsTheLastAndLeavesNoEmptyRecord) {
   auto game = NewGame();
   const auto lines = LoadCapturing(game.get(), MenuJson(R"({"id": "end", "text": "E"},
