@@ -174,14 +174,6 @@ TEST(AtlasBake, GlyphPixelsLieInsideTheirBoxes) {
   EXPECT_EQ(outside, 0);
 }
 
-TEST(AtlasBake, ManyLargeGlyphsGrowThePage) {
-  FontAtlas atlas;
-  ASSERT_TRUE(MakeAtlas(&atlas, kGameFontPath, 60,
-                        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789"));
-  EXPECT_EQ(atlas.pageCount, 1u);
-  EXPECT_GE(atlas.pages[0].width, 512);
-}
-
 TEST(AtlasBake, RebuildAtASmallerSizeKeepsTheGrownPage) {
   FontAtlas atlas;
   ASSERT_TRUE(MakeAtlas(&atlas, kGameFontPath, 60, "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789"));

@@ -170,14 +170,3 @@ TEST_F(LineFitTest, JustificationWithoutSpacesSpreadsTheGlyphs) {
   EXPECT_EQ(line.glyphs[2].x, 260);
   EXPECT_EQ(line.glyphs[3].x, 390);
 }
-
-TEST(LineFitModes, EachModeHasItsHandlers) {
-  EXPECT_EQ(HandlersForMode(kLineFitNone).line, &NoLineFit);
-  EXPECT_EQ(HandlersForMode(kLineFitBreakAndAlignRight).paragraphEnd, &AlignLineRight);
-  EXPECT_EQ(HandlersForMode(kLineFitBreakAndAlignCentre).paragraphEnd, &AlignLineCentre);
-  EXPECT_EQ(HandlersForMode(kLineFitBreakAndJustify).paragraphEnd, nullptr);
-  EXPECT_EQ(HandlersForMode(-1).line, &NoLineFit);
-  EXPECT_TRUE(IsHyphenationVowel(0x153));
-  EXPECT_TRUE(IsHyphenationConsonant(0xE7));
-  EXPECT_FALSE(IsHyphenationConsonant('B'));
-}

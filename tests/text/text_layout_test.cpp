@@ -146,17 +146,6 @@ TEST_F(LayoutTest, RightAlignedLineEndsAtTheBoxEdge) {
   EXPECT_NEAR(penEnd, 300.0f, 1.0f);
 }
 
-TEST_F(LayoutTest, CentredLineIsCentred) {
-  ASSERT_TRUE(Lay(&atlas, "abc", Params(&atlas, 300, 100, kLineFitBreakAndAlignCentre), &meshes));
-  std::vector<Quad> left;
-  std::vector<PageMesh> plain;
-  ASSERT_TRUE(Lay(&atlas, "abc", Params(&atlas, 300, 100, kLineFitBreakLine), &plain));
-  std::vector<Quad> q = Quads(meshes), p = Quads(plain);
-  const GlyphMetrics& c = atlas.metrics[atlas.FindGlyphIndex('c')];
-  const float width = p[2].x0 - Left('c') + float(c.advanceX >> 6);
-  EXPECT_NEAR(q[0].x0 - p[0].x0, (300.0f - width) / 2, 1.0f);
-}
-
 // A box that ends one pixel before the last glyph of `text` would end.
 static uint32_t WidthCuttingTheLastGlyph(FontAtlas* atlas, const std::string& text) {
   std::vector<PageMesh> wide;
@@ -216,6 +205,11 @@ TEST_F(LayoutTest, ConvertToFormat8KeepsPositionUvAndColour) {
   mesh.ConvertToFormat8();
   EXPECT_EQ(mesh.format, 8);
   EXPECT_EQ(mesh.vertices, (std::vector<float>{1, 2, 4, 5, 6, 7, 8, 0}));
+  // A packed one-slot colour at the end of the vertex is not read as three floats past it.
+  mesh.format = 6;  // x y, u v, rgba8
+  mesh.vertices = {1, 2, 3, 4, 5};
+  mesh.ConvertToFormat8();
+  EXPECT_EQ(mesh.vertices, (std::vector<float>{1, 2, 3, 4, 0, 0, 0, 0}));
 }
 
 // A face with a legacy kern table is needed here: the game's font has none.
