@@ -93,19 +93,15 @@ void LoadFormats(Game* game, const JsonValue* menu) {
   }
 }
 
-// The dialogue shown when the file cannot be used: question 0 (the end) and question 1 with the
-// message, no choices.
+// The dialogue shown when the file cannot be used: question 0 (the end) and question 1 with a
+// message short enough for one line of a choice box (the reason is on standard output), and no
+// choices.
 void LoadMessageDialogue(Game* game, const char* source, const char* reason) {
   Report("Dialogue %s: %s; the game starts without its dialogue", source, reason);
-  std::string message = "The shopping list could not be loaded from ";
-  message += source;
-  message += ": ";
-  message += reason;
-  message += ".";
   game->questionCount = 2;
   game->questions = new Question[2];
   game->questions[0] = {0, nullptr, CopyString("")};
-  game->questions[1] = {0, nullptr, CopyString(EscapeFormat(ValidText(message.c_str(), "message", "").c_str()))};
+  game->questions[1] = {0, nullptr, CopyString("The shopping list did not load.")};
   game->choiceCount = 0;
   game->choices = nullptr;
 }
