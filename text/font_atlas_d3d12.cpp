@@ -53,9 +53,16 @@ void UploadPage(void* context, FontAtlas* atlas, uint32_t index, const uint8_t* 
     page.slot = kNoTextureSlot;
     if (!Texture::AllocSlot(&page)) page.slot = previous;
   }
+  const uint32_t fresh = page.slot;
   if (!(atlas->flags & 1u)) Texture::UsePointFilter(&page);
   // Level 0 only: the page pixels are read in place and copied into the upload buffer now.
-  Texture::Create(&page, pixels, kTextureLevelOnly);
+  if (!Texture::Create(&page, pixels, kTextureLevelOnly)) {
+    // Reported by the renderer. A slot that got no texture goes back; the page keeps showing
+    // its previous contents when it had any, and the next build tries again.
+    if (page.slot != kNoTextureSlot && !HoldsItsSlot(page)) Texture::ReleaseSlot(&page);
+    if (previous != kNoTextureSlot && previous != fresh) page.slot = previous;
+    return;
+  }
   if (previous != kNoTextureSlot && page.slot != previous) Retire(state, previous);
 }
 
@@ -85,6 +92,6 @@ void EnsureAtlasTextures(FontAtlas* atlas) {
   }
   GiveBackFinishedSlots(static_cast<AtlasGpuState*>(atlas->hooks.context));
   for (uint32_t p = 0; p < atlas->pageCount && p < atlas->pagePixels.size(); ++p)
-    if (!HoldsItsSlot(atlas->pages[p]))
+    if (atlas->pages[p].slot != kNoTextureSlot && !HoldsItsSlot(atlas->pages[p]))
       UploadPage(atlas->hooks.context, atlas, p, atlas->pagePixels[p].data());
 }

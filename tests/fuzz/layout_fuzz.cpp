@@ -55,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   params.maxLineWidth = uint32_t(data[0] | (data[1] << 8));
   params.boxHeight = uint32_t(data[2] | (data[3] << 8));
   params.lineFitMode = int8_t(data[4]) % 8;  // includes unknown and negative modes
-  const uint32_t pixelSize = 4 + data[5] % 96;
+  const uint32_t pixelSize = data[5] % 100;  // 0 included: a window under 24 pixels high
   const uint32_t pageSide = 1u << (7 + data[6] % 6);  // 128 .. 4096
   const uint8_t options = data[7];
   std::vector<uint32_t> text =
@@ -74,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CheckMeshes(atlas, meshes);
     atlas.BakePendingGlyphs();
     if (options & 2) {
-      atlas.pixelSize = 4 + (pixelSize * 7) % 96;
+      atlas.pixelSize = (pixelSize * 7) % 100;
       atlas.Rebuild();
     }
   }
