@@ -3,8 +3,9 @@
 #     natively (and with sanitizers in the sanitizer build); each case is its own ctest test.
 #   kestra_win_test(name SOURCES ... LIBS ... [TIMEOUT s]): a GoogleTest executable built for
 #     Windows and run under Wine with its own Xvfb display; one ctest test per executable.
-#   kestra_wine_script(name SCRIPT file [TIMEOUT s]): a shell script run inside a private Wine
-#     session (tools/wine-env.sh), for tests that drive kestra.exe from outside.
+#   kestra_wine_script(name SCRIPT file [TIMEOUT s] [ENV VAR=value ...]): a shell script run
+#     inside a private Wine session (tools/wine-env.sh), for tests that drive kestra.exe from
+#     outside.
 # Names carry the build's prefix (native., asan., win.) so one ctest run can hold all three.
 
 if(NOT DEFINED KESTRA_TEST_PREFIX)
@@ -60,7 +61,7 @@ function(kestra_wine_script name)
   if(NOT KESTRA_WINDOWS)
     return()
   endif()
-  cmake_parse_arguments(T "" "SCRIPT;TIMEOUT" "" ${ARGN})
+  cmake_parse_arguments(T "" "SCRIPT;TIMEOUT" "ENV" ${ARGN})
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 180)
   endif()
@@ -68,7 +69,7 @@ function(kestra_wine_script name)
     COMMAND ${KESTRA_ROOT}/tools/wine-env.sh --timeout ${T_TIMEOUT} bash ${T_SCRIPT}
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
   set_tests_properties(${KESTRA_TEST_PREFIX}${name} PROPERTIES TIMEOUT ${T_TIMEOUT}
-    RESOURCE_LOCK wine ENVIRONMENT "KESTRA_BUILD=${CMAKE_BINARY_DIR};KESTRA_ROOT=${KESTRA_ROOT}")
+    RESOURCE_LOCK wine ENVIRONMENT "KESTRA_BUILD=${CMAKE_BINARY_DIR};KESTRA_ROOT=${KESTRA_ROOT};${T_ENV}")
 endfunction()
 
 # kestra_fuzz_target(name SOURCES ... LIBS ... CORPUS dir [SECONDS s]): a libFuzzer target (the

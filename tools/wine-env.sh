@@ -2,6 +2,7 @@
 # Runs a command in a private Wine session: its own Xvfb display (never the user's), the build's
 # Wine prefix, a null audio device, and a bounded time. Wine runs on one prefix are serialised.
 # Usage: wine-env.sh [--timeout SECONDS] COMMAND [ARGS...]
+#   KESTRA_XVFB_SIZE sets the screen (default 1280x720x24).
 #   The command sees DISPLAY, WINEPREFIX and KESTRA_WINE_OUT (a scratch folder). Its output is
 #   written to files and shown afterwards: Wine's services keep pipes open, so never pipe wine.
 set -u
@@ -26,7 +27,7 @@ mkdir -p "$scratch/home"
 printf 'pcm.!default { type null }\nctl.!default { type hw card 0 }\n' > "$scratch/home/.asoundrc"
 export HOME=$scratch/home
 
-Xvfb -displayfd 8 -screen 0 1280x720x24 -nolisten tcp 8>"$scratch/display" >/dev/null 2>&1 9>&- &
+Xvfb -displayfd 8 -screen 0 "${KESTRA_XVFB_SIZE:-1280x720x24}" -nolisten tcp 8>"$scratch/display" >/dev/null 2>&1 9>&- &
 xvfb=$!
 for _ in $(seq 1 100); do [ -s "$scratch/display" ] && break; sleep 0.05; done
 if [ ! -s "$scratch/display" ]; then echo "wine-env: Xvfb did not start" >&2; kill $xvfb; exit 1; fi
