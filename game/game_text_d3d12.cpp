@@ -59,7 +59,8 @@ void Game::DrawTextV(Game* game, Vec2 position, const TextLayoutParams* params, 
   uint32_t vertexCount = stride ? static_cast<uint32_t>(page->vertices.size() / stride) : 0;
   uint32_t indexCount = page ? static_cast<uint32_t>(page->indices.size() / 3 * 3) : 0;
   // An empty text makes no GPU buffer and draws nothing.
-  if (vertexCount != 0 && indexCount != 0 && !atlas.pages.empty()) {
+  if (vertexCount != 0 && indexCount != 0 && !atlas.pages.empty() &&
+      atlas.pages[0].slot != kNoTextureSlot) {
     MeshHandle::Upload(mesh, page->vertices.data(), vertexCount, page->indices.data(), indexCount,
                        page->format);
     float w = static_cast<float>(game->viewportWidth);

@@ -43,7 +43,9 @@ void MeshHandle::Draw(const MeshHandle* mesh, const Mat4* model, const Mat4* mod
 }
 
 void SceneObject::Draw(const SceneObject* object, const Mat4* view) {
-  if (!object->mesh || !object->texture) return;
+  // A texture that never loaded has no slot: drawing would sample whatever the descriptor table
+  // last held (or nothing at the start of a frame, which the driver may not survive).
+  if (!object->mesh || !object->texture || object->texture->slot == kNoTextureSlot) return;
   const Mat4 model = SceneObjectModelMatrix(*object);
   const Mat4 modelView = MatMul(model, *view);
   Texture::Bind(object->texture);

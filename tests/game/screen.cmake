@@ -6,3 +6,5 @@ kestra_native_test(game_screen_tests SOURCES ${CMAKE_CURRENT_LIST_DIR}/screen_la
 # whole window visible for the screenshots.
 kestra_wine_script(game_play SCRIPT ${CMAKE_CURRENT_LIST_DIR}/play_test.sh TIMEOUT 300
   ENV KESTRA_XVFB_SIZE=1920x1200x24)
+kestra_wine_script(game_broken_assets SCRIPT ${CMAKE_CURRENT_LIST_DIR}/broken_assets_test.sh
+  TIMEOUT 240 ENV KESTRA_XVFB_SIZE=1920x1200x24)
