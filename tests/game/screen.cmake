@@ -8,3 +8,5 @@ kestra_wine_script(game_play SCRIPT ${CMAKE_CURRENT_LIST_DIR}/play_test.sh TIMEO
   ENV KESTRA_XVFB_SIZE=1920x1200x24)
 kestra_wine_script(game_broken_assets SCRIPT ${CMAKE_CURRENT_LIST_DIR}/broken_assets_test.sh
   TIMEOUT 240 ENV KESTRA_XVFB_SIZE=1920x1200x24)
+kestra_wine_script(game_soak SCRIPT ${CMAKE_CURRENT_LIST_DIR}/soak_test.sh TIMEOUT 420
+  ENV KESTRA_XVFB_SIZE=1920x1200x24)
