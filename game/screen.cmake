@@ -5,11 +5,12 @@ target_sources(kestra_game PRIVATE ${CMAKE_CURRENT_LIST_DIR}/screen_layout.cpp
 
 if(KESTRA_WINDOWS)
   add_library(kestra_game_screen STATIC ${CMAKE_CURRENT_LIST_DIR}/game_draw_d3d12.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/game_text_d3d12.cpp ${CMAKE_CURRENT_LIST_DIR}/game_init_d3d12.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/game_text_d3d12.cpp ${CMAKE_CURRENT_LIST_DIR}/game_init_d3d12.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/game_main_d3d12.cpp)
   target_link_libraries(kestra_game_screen PUBLIC kestra_game kestra_text_gpu kestra_mesh_gpu
     kestra_render kestra_options)
 
-  add_executable(kestra WIN32 ${KESTRA_ROOT}/app/win_main.cpp ${KESTRA_ROOT}/app/app_window_win.cpp)
+  add_executable(kestra WIN32 ${KESTRA_ROOT}/app/win_main.cpp)
   target_link_libraries(kestra PRIVATE kestra_game_screen kestra_app kestra_crash_filter
     kestra_options ${KESTRA_WIN_LIBS})
 

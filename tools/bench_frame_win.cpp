@@ -24,6 +24,7 @@
 #include "app/report.h"
 #include "audio/audio_engine.h"
 #include "game/game.h"
+#include "game/game_main_d3d12.h"
 #include "render/renderer.h"
 
 #undef DrawText
@@ -233,42 +234,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   InstallCrashFilter();
   const double seconds = ParseSeconds(commandLine);
 
-  gDisplaySettings = {1280, 720, 32, 60, 0};
-
-  DWORD attributes = GetFileAttributesW(L"data\\Kestra");
-  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-    Report("kestra_bench: data/Kestra not found; run it from the build folder");
-    return 2;
-  }
-
-  AppWindow* window = static_cast<AppWindow*>(::operator new(sizeof(AppWindow)));
-  std::memset(window, 0, sizeof(AppWindow));
-  window->instance = instance;
-  Game* game = new Game();
-  game->self = game;
-  window->resizeListener = game;
-  if (!AppWindow::Create(window)) {
-    Report("kestra_bench: the window could not be created");
-    return 1;
-  }
-  gRenderer.window = window;
-  gRenderer.Resize(window->ClientWidth(), window->ClientHeight());
-  if (!gRenderer.Init()) return 3;  // reported by the renderer
-  gRenderer.PresentFirstFrame();
-
-  gAudioEngine = new AudioEngine();
-  gAudioEngine->Init();
-
-  Game::Init(game);
-  Game::Reset(game);
-  gRenderer.EndFrame();
-  int32_t width = window->ClientWidth();
-  int32_t height = window->ClientHeight();
-  if (width > 0 && height > 0) {
-    gRenderer.Resize(width, height);
-    game->viewportWidth = width;
-    game->viewportHeight = height;
-  }
+  GameSession session;
+  int exitCode = 0;
+  if (!StartGame(instance, &session, &exitCode)) return exitCode;
+  AppWindow* window = session.window;
+  Game* game = session.game;
 
   Keyboard keyboard = {};
   // Best effort: without the focus the play counts show that the keys went nowhere.
@@ -283,9 +253,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
 
   double startupMs = -1.0, startupFromProcessMs = -1.0, threadCpuAtStart = -1.0;
   double worstMs = 0.0, worstAt = 0.0;  // the slowest frame and when it ran (s into the loop)
-  int64_t previous = Now();
-  const int64_t loopStart = previous;
-  MSG message;
+  const int64_t loopStart = Now();
   while (window->running) {
     // The first frame is start-up's last step; the script and the samples begin after it. Keys
     // go in before the messages are taken, as a person's press would arrive.
@@ -294,28 +262,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
       if (t >= seconds) break;
       PlayScript(&script, &keyboard, game, t);
     }
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&message);
-      DispatchMessageW(&message);
-    }
-    const int64_t current = Now();
-    const int64_t micros = ((current - previous) * 1000000) / clock.frequency.QuadPart;
-    const float dt = static_cast<float>(micros) / 1000000.0f;
-
     const int32_t stateBefore = game->state, questionBefore = game->currentQuestion;
     const uint32_t damageIndexBefore = game->damageTexts.index;
     const int32_t playerStateBefore = game->playerState;
-    const int64_t t0 = Now();
-    Game::Update(game, dt);
-    const int64_t t1 = Now();
-    gRenderer.BeginFrame();
-    const int64_t t2 = Now();
-    Game::Draw(game);
-    const int64_t t3 = Now();
-    gRenderer.EndFrame();
-    const int64_t t4 = Now();
-    gRenderer.WaitForGpu();
-    previous = current;
+    FramePassTimes times;
+    RunFramePass(&session, &times);
+    const int64_t t0 = times.updateStart, t1 = times.updateEnd, t2 = times.drawStart,
+                  t3 = times.drawEnd, t4 = times.endFrameEnd;
 
     if (startupMs < 0.0) {
       startupMs = Milliseconds(clock, Now() - entry);
@@ -339,9 +292,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
       threadCpuAtStart >= 0.0 && threadCpuAtEnd >= 0.0 ? threadCpuAtEnd - threadCpuAtStart : -1.0;
   ReleaseAll(&keyboard);
 
-  gAudioEngine->Deinit();
-  delete gAudioEngine;
-  gAudioEngine = nullptr;
+  StopGame(&session);
 
   std::printf("startup_ms %.1f\n", startupMs);
   if (startupFromProcessMs >= 0.0) std::printf("startup_from_process_ms %.1f\n", startupFromProcessMs);

@@ -196,8 +196,15 @@ class ShaderDrawTest : public testing::Test {
     ShaderProgram::Bind(&color_);
     SceneObject object;
     object.mesh = &quad_;
-    Texture none;
-    object.texture = &none;
+    // A texture that never loaded draws nothing, so the priming draw needs a real one.
+    static Texture primer;
+    primer.width = 1;
+    primer.height = 1;
+    primer.bytesPerTexel = 4;
+    primer.format = kTextureFormatRgba8;
+    const uint8_t clear[4] = {0, 0, 0, 0};
+    Texture::Create(&primer, clear, kTextureLevelOnly);
+    object.texture = &primer;
     Mat4 view = Identity();
     SceneObject::Draw(&object, &view);
     gRenderer.EndFrame();
