@@ -1,4 +1,4 @@
-"""Soak: the real game under random input for a bounded time (KESTRA_SOAK_SECONDS, default 180)
+"""Soak: the real game under random input for a bounded time (KESTRA_SOAK_SECONDS, default 150)
 with resizes (down to 1 x 1 and up to 3840 x 2160), a minimise and restore, pauses and restarts.
 It must keep running, end with exit code 0 on WM_CLOSE, and its memory must stay flat after the
 warm-up: the resident size of the kestra.exe process, sampled at 1280 x 720 after each round,
@@ -59,7 +59,7 @@ def random_input(game, rng, seconds):
 
 
 def main():
-    seconds = float(os.environ.get("KESTRA_SOAK_SECONDS", "180"))
+    seconds = float(os.environ.get("KESTRA_SOAK_SECONDS", "150"))
     rng = random.Random(20261208)
     game = GameRun(name="soak")
     game.wait_window()
