@@ -15,11 +15,13 @@ fi
 shots="$root/build/screenshots"
 mkdir -p "$shots"
 shot="$shots/play-$(date +%Y%m%d-%H%M%S).png"
-KESTRA_SHOT=$shot "$root/tools/wine-env.sh" --timeout 120 bash -c '
+# A screen larger than the window, so the whole client area is on it; the shot is cut to it.
+KESTRA_SHOT=$shot KESTRA_XVFB_SIZE=1600x900x24 "$root/tools/wine-env.sh" --timeout 120 bash -c '
   wine ./kestra.exe >"$KESTRA_WINE_OUT/game.out" 2>&1 &
   game=$!
   sleep 8
-  import -window root "$KESTRA_SHOT"
+  read -r x y w h < <(wine "'"$root"'/build/win/tests/app/window_tool.exe" rect 2>/dev/null | tail -n 1)
+  import -window root -crop "${w}x${h}+${x}+${y}" +repage "$KESTRA_SHOT"
   wine "'"$root"'/build/win/tests/app/window_tool.exe" close >/dev/null 2>&1 || kill $game
   wait $game
   echo "game exit code: $?"
