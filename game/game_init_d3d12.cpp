@@ -149,15 +149,7 @@ void Game::Init(Game* game) {
   game->rectObject = {&game->quadMesh, &game->blackPixelTexture, {-100, -100, -1},
                       {1280, 720, 1}, still, {0, 0, 0}};
   game->viewMat = IdentityMat4();
-  Mat4 proj = {};
-  proj.m[0] = 2.0f / 1280.0f;
-  proj.m[5] = 2.0f / 720.0f;
-  proj.m[10] = -1.0f / 6.0f;
-  proj.m[12] = -1.0f;
-  proj.m[13] = -1.0f;
-  proj.m[14] = 1.0f / 6.0f;
-  proj.m[15] = 1.0f;
-  game->projMat = proj;
+  game->projMat = VirtualScreenProjection();
   SetLayoutConstants(game);
 
   LoadDialogue(game, kMenuPath);

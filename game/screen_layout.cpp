@@ -5,6 +5,18 @@
 
 #include <utf8cpp/utf8.h>
 
+Mat4 VirtualScreenProjection() {
+  Mat4 m = {};
+  m.m[0] = 2.0f / kVirtualWidth;
+  m.m[5] = 2.0f / kVirtualHeight;
+  m.m[10] = -1.0f / 6.0f;
+  m.m[12] = -1.0f;
+  m.m[13] = -1.0f;
+  m.m[14] = 1.0f / 6.0f;
+  m.m[15] = 1.0f;
+  return m;
+}
+
 uint32_t FontPixelSizeForHeight(int32_t viewportHeight, float lineDivisor) {
   if (viewportHeight <= 0 || !(lineDivisor > 0.0f)) return 1;
   float size = std::floor(static_cast<float>(static_cast<uint32_t>(viewportHeight)) / lineDivisor);

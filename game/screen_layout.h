@@ -17,6 +17,9 @@ struct PixelRect {
   int32_t x0, y0, x1, y1;
 };
 
+// Virtual units to clip space: x / 640 - 1, y / 360 - 1, depth (1 - z) / 6.
+Mat4 VirtualScreenProjection();
+
 // floor(height / divisor) in single precision: 720 gives 30, 1000 gives 41, 1080 gives 45.
 uint32_t FontPixelSizeForHeight(int32_t viewportHeight, float lineDivisor);
 // A box in virtual units scaled to the viewport: 500 x 40 gives 750 x 60 at 1920 x 1080.

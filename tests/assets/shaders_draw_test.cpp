@@ -16,6 +16,7 @@
 
 #include "app/app_window.h"
 #include "app/math.h"
+#include "game/screen_layout.h"
 #include "mesh/mesh_loader.h"
 #include "mesh/mesh_store.h"
 #include "mesh/vertex_format.h"
@@ -119,19 +120,6 @@ int Distance(const uint8_t* a, const uint8_t* b) {
   return std::max(std::abs(a[0] - b[0]), std::max(std::abs(a[1] - b[1]), std::abs(a[2] - b[2])));
 }
 
-// The game's virtual-screen projection: x / 640 - 1, y / 360 - 1, depth (1 - z) / 6.
-Mat4 ProjectionMatrix() {
-  Mat4 m = {};
-  m.m[0] = 2.0f / 1280.0f;
-  m.m[5] = 2.0f / 720.0f;
-  m.m[10] = -1.0f / 6.0f;
-  m.m[12] = -1.0f;
-  m.m[13] = -1.0f;
-  m.m[14] = 1.0f / 6.0f;
-  m.m[15] = 1.0f;
-  return m;
-}
-
 Mat4 Identity() {
   Mat4 m = {};
   m.m[0] = m.m[5] = m.m[10] = m.m[15] = 1.0f;
@@ -227,7 +215,7 @@ class ShaderDrawTest : public testing::Test {
     if (!gRenderer.listOpen) gRenderer.BeginFrame();
     gRenderer.Clear();
     ShaderProgram::Bind(&basicFixed_);
-    Mat4 projection = ProjectionMatrix();
+    Mat4 projection = VirtualScreenProjection();
     WriteShaderConstant(&basicFixed_, "projMat", projection.m, 16);
   }
 
@@ -321,7 +309,7 @@ TEST_F(ShaderDrawTest, ColorRectangleBlendsItsConstantOverTheScene) {
   ASSERT_TRUE(Texture::Load(&blackPixel, "data/Kestra/blackpixel.bmp"));
   StartFrame();
   ShaderProgram::Bind(&color_);
-  Mat4 projection = ProjectionMatrix();
+  Mat4 projection = VirtualScreenProjection();
   WriteShaderConstant(&color_, "projMat", projection.m, 16);
   const float opaqueRed[4] = {1, 0, 0, 1};
   WriteShaderConstant(&color_, "color", opaqueRed, 4);

@@ -47,6 +47,33 @@ TEST(TextBoxes, RectanglesAndTextBoxesCutTowardZero) {
   EXPECT_EQ(t.y1, 640);
 }
 
+namespace {
+// A point in virtual units through the projection, as the shaders multiply it (row vector).
+Vec3 Project(const Mat4& m, float x, float y, float z) {
+  const float v[4] = {x, y, z, 1.0f};
+  float out[4] = {};
+  for (int c = 0; c < 4; ++c)
+    for (int r = 0; r < 4; ++r) out[c] += v[r] * m.m[4 * r + c];
+  return {out[0] / out[3], out[1] / out[3], out[2] / out[3]};
+}
+}  // namespace
+
+TEST(Projection, VirtualScreenFillsClipSpaceWithDepthBySix) {
+  const Mat4 m = VirtualScreenProjection();
+  Vec3 p = Project(m, 0, 0, 1);
+  EXPECT_FLOAT_EQ(p.x, -1.0f);
+  EXPECT_FLOAT_EQ(p.y, -1.0f);
+  EXPECT_FLOAT_EQ(p.z, 0.0f);
+  p = Project(m, 1280, 720, -2);
+  EXPECT_FLOAT_EQ(p.x, 1.0f);
+  EXPECT_FLOAT_EQ(p.y, 1.0f);
+  EXPECT_FLOAT_EQ(p.z, 0.5f);
+  p = Project(m, 640, 180, -5);
+  EXPECT_FLOAT_EQ(p.x, 0.0f);
+  EXPECT_FLOAT_EQ(p.y, -0.5f);
+  EXPECT_FLOAT_EQ(p.z, 1.0f);
+}
+
 TEST(Sprites, WalkFramesCycleOverOneSecond) {
   EXPECT_EQ(WalkFrameIndex(0.0f), 0);
   EXPECT_EQ(WalkFrameIndex(0.16f), 0);
