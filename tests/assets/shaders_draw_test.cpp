@@ -2,17 +2,15 @@
 // sprite the right way up with their alpha blended, a flat "color" rectangle, and glyph coverage
 // from an 8-bit atlas tinted by the vertex colour, all placed by the game's matrices and constants.
 // Frames are read back from the swap chain; a failing frame is written to
-// shader_failures/<test>.png in the build folder for a person to look at.
+// render_failures/shaders.<test>.png in the build folder for a person to look at.
 #include <cstdint>
 
 #include "render/d3d12_includes.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
-#include <cstring>
-#include <string>
-#include <vector>
 
 #include "app/app_window.h"
 #include "app/math.h"
@@ -25,84 +23,12 @@
 #include "render/renderer.h"
 #include "render/shader_program.h"
 #include "render/texture.h"
+#include "tests/render/frame_capture_win.h"
 
 namespace {
 
 constexpr int32_t kWidth = 1280;
 constexpr int32_t kHeight = 720;
-
-LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_SIZE) gRenderer.Resize(LOWORD(lParam), HIWORD(lParam));
-  return DefWindowProcW(hwnd, message, wParam, lParam);
-}
-
-// Back buffer contents, rows top first as Direct3D stores them.
-struct Frame {
-  uint32_t width = 0, height = 0;
-  std::vector<uint8_t> rgba;
-  const uint8_t* At(int x, int yFromBottom) const {
-    return &rgba[(size_t(height - 1 - yFromBottom) * width + x) * 4];
-  }
-};
-
-// Copies the current back buffer (still open for drawing) into a read-back buffer, ends the
-// frame and waits, then reads the copy.
-bool EndFrameAndRead(Frame* frame) {
-  Renderer& r = gRenderer;
-  ID3D12Resource* back = r.backBuffers[r.currentBackBuffer].Get();
-  D3D12_RESOURCE_DESC desc;
-  back->GetDesc(&desc);
-  D3D12_PLACED_SUBRESOURCE_FOOTPRINT footprint = {};
-  UINT64 total = 0;
-  r.device->GetCopyableFootprints(&desc, 0, 1, 0, &footprint, nullptr, nullptr, &total);
-  D3D12_HEAP_PROPERTIES heap = HeapOfType(D3D12_HEAP_TYPE_READBACK);
-  D3D12_RESOURCE_DESC buffer = BufferDesc(total);
-  ComPtr<ID3D12Resource> readback;
-  if (FAILED(r.device->CreateCommittedResource(&heap, D3D12_HEAP_FLAG_NONE, &buffer,
-                                               D3D12_RESOURCE_STATE_COPY_DEST, nullptr,
-                                               IID_PPV_ARGS(&readback)))) {
-    return false;
-  }
-  D3D12_RESOURCE_BARRIER b = TransitionBarrier(back, D3D12_RESOURCE_STATE_RENDER_TARGET,
-                                               D3D12_RESOURCE_STATE_COPY_SOURCE);
-  r.commandList->ResourceBarrier(1, &b);
-  D3D12_TEXTURE_COPY_LOCATION dst = {};
-  dst.pResource = readback.Get();
-  dst.Type = D3D12_TEXTURE_COPY_TYPE_PLACED_FOOTPRINT;
-  dst.PlacedFootprint = footprint;
-  D3D12_TEXTURE_COPY_LOCATION src = {};
-  src.pResource = back;
-  src.Type = D3D12_TEXTURE_COPY_TYPE_SUBRESOURCE_INDEX;
-  r.commandList->CopyTextureRegion(&dst, 0, 0, 0, &src, nullptr);
-  b = TransitionBarrier(back, D3D12_RESOURCE_STATE_COPY_SOURCE,
-                        D3D12_RESOURCE_STATE_RENDER_TARGET);
-  r.commandList->ResourceBarrier(1, &b);
-  r.EndFrame();
-  r.WaitForGpu();
-  void* p = nullptr;
-  if (FAILED(readback->Map(0, nullptr, &p)) || !p) return false;
-  frame->width = uint32_t(desc.Width);
-  frame->height = desc.Height;
-  frame->rgba.resize(size_t(frame->width) * frame->height * 4);
-  for (uint32_t y = 0; y < frame->height; ++y) {
-    std::memcpy(&frame->rgba[size_t(y) * frame->width * 4],
-                static_cast<uint8_t*>(p) + footprint.Offset + size_t(y) * footprint.Footprint.RowPitch,
-                size_t(frame->width) * 4);
-  }
-  D3D12_RANGE nothingWritten = {0, 0};
-  readback->Unmap(0, &nothingWritten);
-  return true;
-}
-
-void SaveFrame(const Frame& f, const std::string& name) {
-  CreateDirectoryA("shader_failures", nullptr);
-  std::string path = "shader_failures/" + name + ".ppm";
-  FILE* out = std::fopen(path.c_str(), "wb");
-  if (!out) return;
-  std::fprintf(out, "P6\n%u %u\n255\n", f.width, f.height);
-  for (size_t i = 0; i < f.rgba.size(); i += 4) std::fwrite(&f.rgba[i], 1, 3, out);
-  std::fclose(out);
-}
 
 // Bottom-up RGBA texels of a PNG, as the game's loader gives them.
 struct Picture {
@@ -120,32 +46,17 @@ int Distance(const uint8_t* a, const uint8_t* b) {
   return std::max(std::abs(a[0] - b[0]), std::max(std::abs(a[1] - b[1]), std::abs(a[2] - b[2])));
 }
 
-Mat4 Identity() {
-  Mat4 m = {};
-  m.m[0] = m.m[5] = m.m[10] = m.m[15] = 1.0f;
-  return m;
-}
-
 class ShaderDrawTest : public testing::Test {
  protected:
   static void SetUpTestSuite() {
-    HINSTANCE instance = GetModuleHandleW(nullptr);
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = WindowProc;
-    wc.hInstance = instance;
-    wc.lpszClassName = L"KestraShaderDrawTest";
-    RegisterClassExW(&wc);
     // Borderless, so that the client area is the whole 1280 x 720 test screen and one virtual
     // unit is one pixel.
-    window_.window = CreateWindowExW(0, wc.lpszClassName, L"shader draw test", WS_POPUP, 0, 0,
-                                     kWidth, kHeight, nullptr, nullptr, instance, nullptr);
-    window_.instance = instance;
-    ShowWindow(window_.window, SW_SHOW);
-    GetClientRect(window_.window, &window_.clientRect);
-    gRenderer.window = &window_;
-    gRenderer.Resize(window_.ClientWidth(), window_.ClientHeight());
-    if (!window_.window || window_.ClientWidth() != kWidth || window_.ClientHeight() != kHeight) {
+    window_.style = WS_POPUP;
+    const bool opened = window_.Open(kWidth, kHeight);
+    const AppWindow& record = window_.record;
+    gRenderer.window = &window_.record;
+    gRenderer.Resize(record.ClientWidth(), record.ClientHeight());
+    if (!opened || record.ClientWidth() != kWidth || record.ClientHeight() != kHeight) {
       problem_ = "no 1280 x 720 window";
       return;
     }
@@ -193,7 +104,7 @@ class ShaderDrawTest : public testing::Test {
     const uint8_t clear[4] = {0, 0, 0, 0};
     Texture::Create(&primer, clear, kTextureLevelOnly);
     object.texture = &primer;
-    Mat4 view = Identity();
+    Mat4 view = IdentityMat4();
     SceneObject::Draw(&object, &view);
     gRenderer.EndFrame();
     gRenderer.WaitForGpu();
@@ -225,24 +136,24 @@ class ShaderDrawTest : public testing::Test {
     object.texture = texture;
     object.position = position;
     object.scale = scale;
-    Mat4 view = Identity();
+    Mat4 view = IdentityMat4();
     SceneObject::Draw(&object, &view);
   }
 
   void Finish(Frame* frame) {
-    ASSERT_TRUE(EndFrameAndRead(frame));
+    ASSERT_TRUE(EndFrameWithCapture(frame));
     ASSERT_EQ(frame->width, uint32_t(kWidth));
     ASSERT_EQ(frame->height, uint32_t(kHeight));
   }
 
-  static AppWindow window_;
+  static TestWindow window_;
   static bool ready_;
   static const char* problem_;
   static ShaderProgram basicFixed_, color_, text_;
   static MeshHandle quad_;
 };
 
-AppWindow ShaderDrawTest::window_ = {};
+TestWindow ShaderDrawTest::window_;
 bool ShaderDrawTest::ready_ = false;
 const char* ShaderDrawTest::problem_ = "";
 ShaderProgram ShaderDrawTest::basicFixed_, ShaderDrawTest::color_, ShaderDrawTest::text_;
@@ -301,7 +212,7 @@ TEST_F(ShaderDrawTest, BackdropAndSpriteShowUprightWithTheirAlpha) {
   EXPECT_LT(clearWrong, clearChecked / 50) << "of " << clearChecked;
   // The clear colour stays below the backdrop, where the dialogue is drawn.
   EXPECT_EQ(Distance(frame.At(640, 100), (const uint8_t*)"\xff\xff\xff"), 0);
-  if (HasFailure()) SaveFrame(frame, "backdrop_and_sprite");
+  if (HasFailure()) SaveFailedFrame(frame, "shaders.backdrop_and_sprite");
 }
 
 TEST_F(ShaderDrawTest, ColorRectangleBlendsItsConstantOverTheScene) {
@@ -332,7 +243,7 @@ TEST_F(ShaderDrawTest, ColorRectangleBlendsItsConstantOverTheScene) {
   // Outside the rectangles: still the clear colour.
   EXPECT_EQ(frame.At(400, 150)[0], 255);
   EXPECT_EQ(frame.At(400, 150)[1], 255);
-  if (HasFailure()) SaveFrame(frame, "color_rectangle");
+  if (HasFailure()) SaveFailedFrame(frame, "shaders.color_rectangle");
 }
 
 TEST_F(ShaderDrawTest, TextQuadShowsAtlasCoverageInTheVertexColour) {
@@ -379,7 +290,7 @@ TEST_F(ShaderDrawTest, TextQuadShowsAtlasCoverageInTheVertexColour) {
   // Placed by "pos" and "scale": nothing left of or below the box.
   EXPECT_EQ(frame.At(296, 425)[0], 255);
   EXPECT_EQ(frame.At(350, 396)[0], 255);
-  if (HasFailure()) SaveFrame(frame, "text_quad");
+  if (HasFailure()) SaveFailedFrame(frame, "shaders.text_quad");
 }
 
 }  // namespace

@@ -76,11 +76,7 @@ TEST(QuadMesh, LoadsFromItsFileAndDrawsTextureUpright) {
     object.scale = {80, 60, 1};
     const Mat4 view = IdentityMat4();
     SceneObject::Draw(&object, &view);
-    Capture capture;
-    ASSERT_TRUE(RecordCapture(&capture));
-    gRenderer.EndFrame();
-    gRenderer.WaitForGpu();
-    ASSERT_TRUE(FinishCapture(capture, &f));
+    ASSERT_TRUE(EndFrameWithCapture(&f));
   }
   ExpectPixel(f, 60, 45, 255, 0, 0, "bottom left");
   ExpectPixel(f, 100, 45, 0, 255, 0, "bottom right");

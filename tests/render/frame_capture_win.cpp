@@ -32,8 +32,8 @@ bool TestWindow::Open(int32_t clientWidth, int32_t clientHeight) {
   wc.lpszClassName = L"KestraRenderTest";
   RegisterClassExW(&wc);
   RECT r = {0, 0, clientWidth, clientHeight};
-  AdjustWindowRectEx(&r, WS_OVERLAPPEDWINDOW, FALSE, 0);
-  HWND hwnd = CreateWindowExW(0, wc.lpszClassName, L"renderer test", WS_OVERLAPPEDWINDOW, 0, 0,
+  AdjustWindowRectEx(&r, style, FALSE, 0);
+  HWND hwnd = CreateWindowExW(0, wc.lpszClassName, L"renderer test", style, 0, 0,
                               r.right - r.left, r.bottom - r.top, nullptr, nullptr, instance,
                               nullptr);
   if (!hwnd) return false;
@@ -51,7 +51,7 @@ bool TestWindow::Open(int32_t clientWidth, int32_t clientHeight) {
 
 void TestWindow::SetClientSize(int32_t width, int32_t height) {
   RECT r = {0, 0, width, height};
-  AdjustWindowRectEx(&r, WS_OVERLAPPEDWINDOW, FALSE, 0);
+  AdjustWindowRectEx(&r, style, FALSE, 0);
   SetWindowPos(record.window, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
                SWP_NOMOVE | SWP_NOZORDER);
 }
@@ -106,6 +106,14 @@ bool FinishCapture(const Capture& capture, Frame* frame) {
   D3D12_RANGE nothingWritten = {0, 0};
   capture.readback->Unmap(0, &nothingWritten);
   return true;
+}
+
+bool EndFrameWithCapture(Frame* frame) {
+  Capture capture;
+  const bool recorded = RecordCapture(&capture);
+  gRenderer.EndFrame();
+  gRenderer.WaitForGpu();
+  return FinishCapture(capture, frame) && recorded;
 }
 
 bool PixelNear(const Frame& f, uint32_t x, uint32_t y, int r, int g, int b, int a,

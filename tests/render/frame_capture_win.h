@@ -12,6 +12,8 @@
 // window procedure makes it.
 struct TestWindow {
   AppWindow record = {};
+  // WS_POPUP gives a borderless window whose client area can fill the whole screen.
+  DWORD style = WS_OVERLAPPEDWINDOW;
   bool Open(int32_t clientWidth, int32_t clientHeight);
   // Sets the client size through the window manager (WM_SIZE follows at once).
   void SetClientSize(int32_t width, int32_t height);
@@ -37,6 +39,9 @@ struct Capture {
 };
 bool RecordCapture(Capture* capture);
 bool FinishCapture(const Capture& capture, Frame* frame);
+// Copies the back buffer of the open frame, ends the frame, waits for the GPU and reads the
+// copy into `frame`. The frame ends even when the copy cannot be made.
+bool EndFrameWithCapture(Frame* frame);
 
 // True when the pixel is within `tolerance` of (r, g, b, a) on every channel.
 bool PixelNear(const Frame& f, uint32_t x, uint32_t yFromBottom, int r, int g, int b, int a,

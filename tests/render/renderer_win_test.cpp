@@ -120,12 +120,8 @@ void DrawQuad(ShaderProgram* program, Texture* texture, float x, float y, float 
 Frame RunFrame(const std::function<void()>& draw) {
   gRenderer.BeginFrame();
   draw();
-  Capture capture;
-  EXPECT_TRUE(RecordCapture(&capture));
-  gRenderer.EndFrame();
-  gRenderer.WaitForGpu();
   Frame f;
-  EXPECT_TRUE(FinishCapture(capture, &f));
+  EXPECT_TRUE(EndFrameWithCapture(&f));
   return f;
 }
 

@@ -83,12 +83,8 @@ Frame RunFrame(Draw draw) {
   gRenderer.BeginFrame();
   gRenderer.ClearColor(0, 0, 0, 1);
   draw();
-  Capture capture;
-  EXPECT_TRUE(RecordCapture(&capture));
-  gRenderer.EndFrame();
-  gRenderer.WaitForGpu();
   Frame f;
-  EXPECT_TRUE(FinishCapture(capture, &f));
+  EXPECT_TRUE(EndFrameWithCapture(&f));
   return f;
 }
 
