@@ -13,6 +13,7 @@
 
 #include "render/mips.h"
 #include "render/png_loader.h"
+#include "tests/support/png_encode.h"
 
 namespace {
 
@@ -38,25 +39,7 @@ std::vector<uint8_t> MakePicture(uint32_t channels) {
 
 std::vector<uint8_t> EncodePicture(uint32_t channels) {
   std::vector<uint8_t> texels = MakePicture(channels);
-  std::vector<uint8_t> file;
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png_create_info_struct(png);
-  png_set_write_fn(
-      png, &file,
-      [](png_structp p, png_bytep data, size_t n) {
-        auto* out = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(p));
-        out->insert(out->end(), data, data + n);
-      },
-      [](png_structp) {});
-  int colorType = channels == 4 ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB;
-  png_set_IHDR(png, info, kSide, kSide, 8, colorType, PNG_INTERLACE_NONE,
-               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  std::vector<png_bytep> rows(kSide);
-  for (uint32_t y = 0; y < kSide; ++y) rows[y] = &texels[size_t(y) * kSide * channels];
-  png_set_rows(png, info, rows.data());
-  png_write_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
-  png_destroy_write_struct(&png, &info);
-  return file;
+  return EncodePng(kSide, kSide, int(channels), texels.data());
 }
 
 const std::vector<uint8_t>& Picture(uint32_t channels) {

@@ -1,7 +1,5 @@
 #include "tests/render/frame_capture_win.h"
 
-#include <png.h>
-
 #include <cstdio>
 #include <cstdlib>
 
@@ -126,37 +124,6 @@ bool PixelNear(const Frame& f, uint32_t x, uint32_t y, int r, int g, int b, int 
     if (std::abs(int(p[i]) - want[i]) > tolerance) return false;
   }
   return true;
-}
-
-std::vector<uint8_t> EncodePng(uint32_t width, uint32_t height, int channels,
-                               const uint8_t* topRowFirst) {
-  std::vector<uint8_t> out;
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png_create_info_struct(png);
-  if (setjmp(png_jmpbuf(png))) {
-    png_destroy_write_struct(&png, &info);
-    return {};
-  }
-  png_set_write_fn(
-      png, &out,
-      [](png_structp p, png_bytep data, size_t n) {
-        auto* bytes = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(p));
-        bytes->insert(bytes->end(), data, data + n);
-      },
-      [](png_structp) {});
-  const int type = channels == 4   ? PNG_COLOR_TYPE_RGBA
-                   : channels == 3 ? PNG_COLOR_TYPE_RGB
-                                   : PNG_COLOR_TYPE_GRAY;
-  png_set_IHDR(png, info, width, height, 8, type, PNG_INTERLACE_NONE,
-               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  std::vector<png_bytep> rows;
-  for (uint32_t y = 0; y < height; ++y) {
-    rows.push_back(const_cast<png_bytep>(topRowFirst + size_t(y) * width * channels));
-  }
-  png_set_rows(png, info, rows.data());
-  png_write_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
-  png_destroy_write_struct(&png, &info);
-  return out;
 }
 
 void SaveFailedFrame(const Frame& f, const std::string& name) {

@@ -7,6 +7,7 @@
 
 #include "app/app_window.h"
 #include "render/renderer.h"
+#include "tests/support/png_encode.h"
 
 // The window and record the renderer draws into; WM_SIZE reaches Renderer::Resize, as the game's
 // window procedure makes it.
@@ -46,8 +47,5 @@ bool EndFrameWithCapture(Frame* frame);
 // True when the pixel is within `tolerance` of (r, g, b, a) on every channel.
 bool PixelNear(const Frame& f, uint32_t x, uint32_t yFromBottom, int r, int g, int b, int a,
                int tolerance);
-// A PNG file of 8-bit samples (1, 3 or 4 channels), rows top first.
-std::vector<uint8_t> EncodePng(uint32_t width, uint32_t height, int channels,
-                               const uint8_t* topRowFirst);
 // Writes the frame to render_failures/<name>.png under the working folder (the build folder).
 void SaveFailedFrame(const Frame& f, const std::string& name);

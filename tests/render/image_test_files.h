@@ -5,9 +5,9 @@
 #include <vector>
 
 #include <gtest/gtest.h>
-#include <png.h>
 
 #include "app/files.h"
+#include "tests/support/png_encode.h"
 
 struct BmpSpec {
   int32_t width = 1;
@@ -56,44 +56,13 @@ inline std::string WriteTempFile(const char* name, const std::vector<uint8_t>& b
   return path;
 }
 
-struct PngSpec {
-  uint32_t width = 1;
-  uint32_t height = 1;
-  int colorType = PNG_COLOR_TYPE_RGBA;
-  int bitDepth = 8;
-  bool interlaced = false;
-  std::vector<png_color> palette;  // for PNG_COLOR_TYPE_PALETTE
-};
-
 // Encodes `rows` (top row first, each as libpng packs it) with libpng's writer into memory.
 inline std::vector<uint8_t> EncodePng(const PngSpec& spec,
                                       const std::vector<std::vector<uint8_t>>& rows) {
-  std::vector<uint8_t> out;
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png_create_info_struct(png);
-  if (setjmp(png_jmpbuf(png))) {
-    ADD_FAILURE() << "libpng could not encode the test image";
-    png_destroy_write_struct(&png, &info);
-    return {};
-  }
-  png_set_write_fn(
-      png, &out,
-      [](png_structp p, png_bytep data, size_t n) {
-        auto* bytes = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(p));
-        bytes->insert(bytes->end(), data, data + n);
-      },
-      [](png_structp) {});
-  png_set_IHDR(png, info, spec.width, spec.height, spec.bitDepth, spec.colorType,
-               spec.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
-               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  if (!spec.palette.empty()) {
-    png_set_PLTE(png, info, spec.palette.data(), int(spec.palette.size()));
-  }
   std::vector<png_bytep> pointers;
   for (const auto& row : rows) pointers.push_back(const_cast<png_bytep>(row.data()));
-  png_set_rows(png, info, pointers.data());
-  png_write_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
-  png_destroy_write_struct(&png, &info);
+  std::vector<uint8_t> out = EncodePngRows(spec, pointers.data());
+  if (out.empty()) ADD_FAILURE() << "libpng could not encode the test image";
   return out;
 }
 
