@@ -45,7 +45,7 @@ struct DrawnText {
 };
 
 // Lays a text out (baking what is missing and laying out again, as the game does) and draws
-// the first page's mesh with the test's text program.
+// the first page's mesh with the game's text program.
 DrawnText DrawText(const std::string& text, Box box) {
   FontAtlas& atlas = gScene->atlas;
   TextLayoutParams params = Params(&atlas, uint32_t(box.width), uint32_t(box.height),
@@ -167,7 +167,7 @@ class TextEnvironment : public testing::Environment {
     gRenderer.WaitForGpu();
 
     ShaderProgram* p = &gScene->program;
-    ASSERT_TRUE(ShaderProgram::CompileFile(p, "tests/data/text/text_test"));
+    ASSERT_TRUE(ShaderProgram::CompileFile(p, "data/Kestra/shaders/text"));  // the game's own
     const ShaderConstant constants[2] = {{"pos", 0, 3}, {"scale", 0, 3}};
     ShaderProgram::SetupInputLayout(p, kTextVertexFormat, constants, 2);
     ASSERT_TRUE(ShaderProgram::CreatePipelineStates(p));
