@@ -3,33 +3,13 @@
 //   build/<dir>/game/bench_game
 #include <benchmark/benchmark.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
 #include <string>
 
 #include "app/input.h"
 #include "audio/audio_engine.h"
 #include "game/dialogue.h"
 #include "game/game.h"
-
-namespace {
-std::atomic<uint64_t> gAllocations{0};
-
-void* CountedAlloc(size_t size) {
-  gAllocations.fetch_add(1, std::memory_order_relaxed);
-  void* p = std::malloc(size ? size : 1);
-  if (!p) throw std::bad_alloc();
-  return p;
-}
-}  // namespace
-
-void* operator new(size_t size) { return CountedAlloc(size); }
-void* operator new[](size_t size) { return CountedAlloc(size); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, size_t) noexcept { std::free(p); }
-void operator delete[](void* p, size_t) noexcept { std::free(p); }
+#include "tests/support/alloc_counter.h"
 
 namespace {
 
@@ -63,6 +43,7 @@ void BM_GameUpdateTwentyEnemies(benchmark::State& state) {
   int16_t mix[64 * 2];
   uint64_t frame = 0;
   const uint64_t allocationsBefore = gAllocations.load();
+  gCountAllocations = true;
   for (auto _ : state) {
     gInput.keys[int('A')] = frame % 20 < 10;
     gInput.keys[kVkLeft] = frame % 300 < 150;
@@ -73,6 +54,7 @@ void BM_GameUpdateTwentyEnemies(benchmark::State& state) {
     if (frame % 16 == 0) engine->Mix(mix, 64);  // voices end now and then, as on a device
     ++frame;
   }
+  gCountAllocations = false;
   const uint64_t allocations = gAllocations.load() - allocationsBefore;
   state.counters["allocs_per_update"] =
       benchmark::Counter(double(allocations) / double(frame ? frame : 1));

@@ -1,31 +1,9 @@
 // Game::Update with every enemy slot busy allocates nothing: the global allocator is replaced
 // here to count.
-#include <atomic>
-#include <cstdlib>
-#include <new>
-
 #include "app/input.h"
 #include "audio/audio_engine.h"
 #include "tests/game/dialogue_test_util.h"
-
-namespace {
-std::atomic<bool> gCounting{false};
-std::atomic<uint64_t> gAllocations{0};
-
-void* CountedAlloc(size_t size) {
-  if (gCounting.load()) gAllocations.fetch_add(1);
-  void* p = std::malloc(size ? size : 1);
-  if (!p) throw std::bad_alloc();
-  return p;
-}
-}  // namespace
-
-void* operator new(size_t size) { return CountedAlloc(size); }
-void* operator new[](size_t size) { return CountedAlloc(size); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, size_t) noexcept { std::free(p); }
-void operator delete[](void* p, size_t) noexcept { std::free(p); }
+#include "tests/support/alloc_counter.h"
 
 namespace {
 
@@ -51,7 +29,7 @@ TEST(UpdateAllocations, TwentyActiveEnemiesForAMinuteAllocateNothing) {
   }
   gInput = InputState{};
   int16_t mix[256 * 2];
-  gCounting = true;
+  gCountAllocations = true;
   for (int frame = 0; frame < 3600; ++frame) {
     // Keys and clicks change through the minute so every branch of the update runs.
     gInput.keys[int('A')] = frame % 20 < 10;
@@ -65,7 +43,7 @@ TEST(UpdateAllocations, TwentyActiveEnemiesForAMinuteAllocateNothing) {
     Game::Update(game.get(), 1.0f / 60.0f);
     engine.Mix(mix, 256);
   }
-  gCounting = false;
+  gCountAllocations = false;
   gAudioEngine = nullptr;
   gInput = InputState{};
   int active = 0;
