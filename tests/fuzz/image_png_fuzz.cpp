@@ -1,18 +1,9 @@
 // Any bytes given to the PNG decoder: a buffer comes back whole or null; libpng's errors return
 // through our handlers, never abort.
-#include <cstdio>
 #include <cstdint>
 #include <cstddef>
 
 #include "render/png_loader.h"
-
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  // Every refused input reports a line; keep them out of the fuzzer's log (when /dev/null
-  // cannot be opened they merely stay in it).
-  std::FILE* quiet = std::freopen("/dev/null", "w", stdout);
-  (void)quiet;
-  return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   PngImage image;
