@@ -27,10 +27,7 @@ void ExpectPixel(const Frame& f, uint32_t x, uint32_t y, int r, int g, int b, co
 
 TEST(QuadMesh, LoadsFromItsFileAndDrawsTextureUpright) {
   TestWindow window;
-  ASSERT_TRUE(window.Open(kWidth, kHeight));
-  gRenderer.window = &window.record;
-  gRenderer.Resize(kWidth, kHeight);
-  ASSERT_TRUE(gRenderer.Init());
+  ASSERT_TRUE(StartRendererInWindow(&window, kWidth, kHeight));
 
   ShaderProgram program;
   ASSERT_TRUE(ShaderProgram::CompileFile(&program, "data/Kestra/shaders/basic-fixed"));

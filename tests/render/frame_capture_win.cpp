@@ -54,6 +54,13 @@ void TestWindow::SetClientSize(int32_t width, int32_t height) {
                SWP_NOMOVE | SWP_NOZORDER);
 }
 
+bool StartRendererInWindow(TestWindow* window, int32_t clientWidth, int32_t clientHeight) {
+  if (!window->Open(clientWidth, clientHeight)) return false;
+  gRenderer.window = &window->record;
+  gRenderer.Resize(clientWidth, clientHeight);
+  return gRenderer.Init();
+}
+
 bool RecordCapture(Capture* capture) {
   Renderer& r = gRenderer;
   ID3D12Resource* back = r.backBuffers[r.currentBackBuffer].Get();

@@ -20,6 +20,10 @@ struct TestWindow {
   void SetClientSize(int32_t width, int32_t height);
 };
 
+// Opens the window at the client size, makes it the renderer's and starts the renderer at that
+// size, as the game's start-up does.
+bool StartRendererInWindow(TestWindow* window, int32_t clientWidth, int32_t clientHeight);
+
 // The back buffer as it stands at the point of the call in the open frame, rows top first.
 struct Frame {
   uint32_t width = 0;

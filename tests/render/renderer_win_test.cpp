@@ -149,10 +149,7 @@ class RendererEnvironment : public testing::Environment {
  public:
   void SetUp() override {
     gScene = new Scene();
-    ASSERT_TRUE(gScene->window.Open(kWidth, kHeight));
-    gRenderer.window = &gScene->window.record;
-    gRenderer.Resize(kWidth, kHeight);
-    ASSERT_TRUE(gRenderer.Init());
+    ASSERT_TRUE(StartRendererInWindow(&gScene->window, kWidth, kHeight));
     // The first frame, as WinMain makes it; the game then loads into the frame it begins.
     gRenderer.PresentFirstFrame();
 

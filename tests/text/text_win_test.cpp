@@ -157,10 +157,7 @@ class TextEnvironment : public testing::Environment {
  public:
   void SetUp() override {
     gScene = new Scene();
-    ASSERT_TRUE(gScene->window.Open(kWidth, kHeight));
-    gRenderer.window = &gScene->window.record;
-    gRenderer.Resize(kWidth, kHeight);
-    ASSERT_TRUE(gRenderer.Init());
+    ASSERT_TRUE(StartRendererInWindow(&gScene->window, kWidth, kHeight));
     gRenderer.ClearColor(0, 0, 0, 1);
     gRenderer.uploadsPending = true;
     gRenderer.EndFrame();
