@@ -12,6 +12,7 @@
 #include "mesh/mesh_loader.h"
 #include "mesh/smooth_normals.h"
 #include "mesh/vertex_write.h"
+#include "tests/mesh/mesh_store_checks.h"
 #include "tests/mesh/smooth_normals_reference.h"
 
 namespace {
@@ -43,16 +44,6 @@ MeshStore SentinelStore() {
   s.indices = {9};
   s.format = 2;
   return s;
-}
-
-void ExpectSameStore(const MeshStore& a, const MeshStore& b) {
-  EXPECT_EQ(a.format, b.format);
-  EXPECT_EQ(a.vertices, b.vertices);
-  EXPECT_EQ(a.indices, b.indices);
-}
-
-const float* Vertex(const MeshStore& s, size_t i) {
-  return s.vertices.data() + size_t(kVertexFormats.stride[s.format]) * i;
 }
 
 void ExpectNormal(const MeshStore& s, size_t i, float x, float y, float z) {
