@@ -78,6 +78,18 @@ void DrawFighter(Game* game, Vec2 position, int32_t state, int32_t facing, float
   SceneObject::Draw(&sprite, &game->viewMat);
 }
 
+// The live amounts of one floating-text row in red r and green g, fading as their timers run down.
+void DrawFloatingTexts(Game* game, const FloatingText& t, float r, float g, uint32_t baseWidth,
+                       uint32_t baseHeight) {
+  for (int slot = 0; slot < 3; ++slot) {
+    if (!(t.timers[slot] > 0.0f)) continue;
+    TextLayoutParams p = TextBox(game, baseWidth, baseHeight, r, g, 0, t.timers[slot] * 0.5f,
+                                 kLineFitBreak);
+    Game::DrawText(game, ToPixels(game, t.positions[slot]), &p, game->budgetFormat,
+                   t.amounts[slot] / 100, t.amounts[slot] % 100);
+  }
+}
+
 }  // namespace
 
 void Game::DrawRect(Game* game, const Vec2& position, const Vec2& size, const float (&color)[4]) {
@@ -123,22 +135,8 @@ void Game::Draw(Game* game) {
   const char* budgetFormat = BudgetFormatFor(game, game->budget, &whole, &cents);
   DrawText(game, ToPixels(game, game->budgetTextPos), &plain, budgetFormat, whole, cents);
 
-  for (int slot = 0; slot < 3; ++slot) {
-    const FloatingText& t = game->priceTexts;
-    if (!(t.timers[slot] > 0.0f)) continue;
-    TextLayoutParams p = TextBox(game, baseWidth, baseHeight, 0, 0.9f, 0, t.timers[slot] * 0.5f,
-                                 kLineFitBreak);
-    DrawText(game, ToPixels(game, t.positions[slot]), &p, game->budgetFormat,
-             t.amounts[slot] / 100, t.amounts[slot] % 100);
-  }
-  for (int slot = 0; slot < 3; ++slot) {
-    const FloatingText& t = game->damageTexts;
-    if (!(t.timers[slot] > 0.0f)) continue;
-    TextLayoutParams p = TextBox(game, baseWidth, baseHeight, 0.9f, 0, 0, t.timers[slot] * 0.5f,
-                                 kLineFitBreak);
-    DrawText(game, ToPixels(game, t.positions[slot]), &p, game->budgetFormat,
-             t.amounts[slot] / 100, t.amounts[slot] % 100);
-  }
+  DrawFloatingTexts(game, game->priceTexts, 0, 0.9f, baseWidth, baseHeight);
+  DrawFloatingTexts(game, game->damageTexts, 0.9f, 0, baseWidth, baseHeight);
 
   const Question* question = nullptr;
   if (game->questions && game->currentQuestion >= 0 &&
