@@ -42,6 +42,17 @@ void BuildProgram(ShaderProgram* program, const char* path, int32_t vertexFormat
   ShaderProgram::CreatePipelineStates(program);
 }
 
+// A fighter's six walk frames, left and right: <folder>/left/N.png and <folder>/right/N.png.
+void LoadWalkFrames(Texture (&frames)[6][2], const char* folder) {
+  for (int frame = 0; frame < 6; ++frame) {
+    char left[64], right[64];
+    std::snprintf(left, sizeof left, "%s/left/%d.png", folder, frame + 1);
+    std::snprintf(right, sizeof right, "%s/right/%d.png", folder, frame + 1);
+    LoadImage(&frames[frame][0], left);
+    LoadImage(&frames[frame][1], right);
+  }
+}
+
 }  // namespace
 
 void Game::Init(Game* game) {
@@ -74,13 +85,7 @@ void Game::Init(Game* game) {
   LoadRow(game->playerSprites[kFighterIdle], &game->playerSpriteSizes[kFighterIdle],
           game->playerSpriteOffsets[kFighterIdle], "walk/left/1.png", "walk/right/1.png", standing,
           zero, zero);
-  for (int frame = 0; frame < 6; ++frame) {
-    char left[64], right[64];
-    std::snprintf(left, sizeof left, "walk/left/%d.png", frame + 1);
-    std::snprintf(right, sizeof right, "walk/right/%d.png", frame + 1);
-    LoadImage(&game->playerWalkFrames[frame][0], left);
-    LoadImage(&game->playerWalkFrames[frame][1], right);
-  }
+  LoadWalkFrames(game->playerWalkFrames, "walk");
   game->playerSpriteSizes[kFighterWalk] = standing;
   game->playerSpriteOffsets[kFighterWalk][0] = zero;
   game->playerSpriteOffsets[kFighterWalk][1] = zero;
@@ -109,13 +114,7 @@ void Game::Init(Game* game) {
   }
   for (int s = 0; s < kFighterStateCount; ++s) game->enemySpriteSizes[s] = game->playerSpriteSizes[s];
 
-  for (int frame = 0; frame < 6; ++frame) {
-    char left[64], right[64];
-    std::snprintf(left, sizeof left, "walk/enemy/left/%d.png", frame + 1);
-    std::snprintf(right, sizeof right, "walk/enemy/right/%d.png", frame + 1);
-    LoadImage(&game->enemyWalkFrames[frame][0], left);
-    LoadImage(&game->enemyWalkFrames[frame][1], right);
-  }
+  LoadWalkFrames(game->enemyWalkFrames, "walk/enemy");
   LoadRow(game->enemySprites[kFighterKick], &game->enemySpriteSizes[kFighterKick],
           game->enemySpriteOffsets[kFighterKick], "kick/enemy/left.png", "kick/enemy/right.png",
           standing, zero, zero);
