@@ -14,8 +14,8 @@ struct PngSpec {
   std::vector<png_color> palette;  // for PNG_COLOR_TYPE_PALETTE
 };
 
-// Encodes `spec.height` rows (top row first, each as libpng packs it) into memory; empty when
-// libpng refuses the spec.
+// Encodes one row per line of the image (top row first, each as libpng packs it) into memory;
+// empty when libpng refuses the size, depth or colour type.
 inline std::vector<uint8_t> EncodePngRows(const PngSpec& spec, const png_bytep* rows) {
   std::vector<uint8_t> out;
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
