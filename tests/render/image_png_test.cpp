@@ -33,11 +33,11 @@ std::vector<uint8_t> Row(const Decoded& d, uint32_t bufferRow) {
 using Rows = std::vector<std::vector<uint8_t>>;
 
 TEST(PngLoader, Rgba8RowsComeOutBottomUp) {
-  PngSpec spec;
-  spec.width = 2;
-  spec.height = 2;
+  PngLayout layout;
+  layout.width = 2;
+  layout.height = 2;
   Rows rows = {{1, 2, 3, 255, 4, 5, 6, 128}, {7, 8, 9, 10, 11, 12, 13, 14}};
-  Decoded d = Decode(EncodePng(spec, rows));
+  Decoded d = Decode(EncodePng(layout, rows));
   ASSERT_TRUE(d.ok) << d.output;
   EXPECT_EQ(d.image.width, 2u);
   EXPECT_EQ(d.image.height, 2u);
@@ -49,14 +49,14 @@ TEST(PngLoader, Rgba8RowsComeOutBottomUp) {
 }
 
 TEST(PngLoader, FullyTransparentTexelsLoseTheirColour) {
-  PngSpec spec;
-  spec.width = 2;
-  Decoded d = Decode(EncodePng(spec, {{200, 100, 50, 0, 200, 100, 50, 1}}));
+  PngLayout layout;
+  layout.width = 2;
+  Decoded d = Decode(EncodePng(layout, {{200, 100, 50, 0, 200, 100, 50, 1}}));
   ASSERT_TRUE(d.ok);
   EXPECT_EQ(Row(d, 0), (std::vector<uint8_t>{0, 0, 0, 0, 200, 100, 50, 1}));
 
-  spec.bitDepth = 16;  // alpha is the last 2-byte sample; only a zero in both bytes hides
-  Decoded wide = Decode(EncodePng(spec, {{1, 2, 3, 4, 5, 6, 0, 0, 1, 2, 3, 4, 5, 6, 0, 1}}));
+  layout.bitDepth = 16;  // alpha is the last 2-byte sample; only a zero in both bytes hides
+  Decoded wide = Decode(EncodePng(layout, {{1, 2, 3, 4, 5, 6, 0, 0, 1, 2, 3, 4, 5, 6, 0, 1}}));
   ASSERT_TRUE(wide.ok);
   EXPECT_EQ(Row(wide, 0),
             (std::vector<uint8_t>{0, 0, 0, 0, 0, 0, 0, 0, 1, 2, 3, 4, 5, 6, 0, 1}));
@@ -82,13 +82,13 @@ TEST(PngLoader, DecodesEveryColourTypeWithoutTransforms) {
       {"grey1", PNG_COLOR_TYPE_GRAY, 1, 9, 1, {{0xA5, 0x80}, {0x5A, 0x00}}},
   };
   for (const Case& c : cases) {
-    PngSpec spec;
-    spec.width = c.width;
-    spec.height = 2;
-    spec.colorType = c.colorType;
-    spec.bitDepth = c.bitDepth;
-    if (c.colorType == PNG_COLOR_TYPE_PALETTE) spec.palette = {{255, 0, 0}, {0, 0, 255}};
-    Decoded d = Decode(EncodePng(spec, c.rows));
+    PngLayout layout;
+    layout.width = c.width;
+    layout.height = 2;
+    layout.colorType = c.colorType;
+    layout.bitDepth = c.bitDepth;
+    if (c.colorType == PNG_COLOR_TYPE_PALETTE) layout.palette = {{255, 0, 0}, {0, 0, 255}};
+    Decoded d = Decode(EncodePng(layout, c.rows));
     ASSERT_TRUE(d.ok) << c.what << ": " << d.output;
     EXPECT_EQ(d.image.channels, c.channels) << c.what;
     EXPECT_EQ(d.image.bitDepth, uint32_t(c.bitDepth)) << c.what;
@@ -99,16 +99,16 @@ TEST(PngLoader, DecodesEveryColourTypeWithoutTransforms) {
 }
 
 TEST(PngLoader, InterlacedFileDecodesLikeAPlainOne) {
-  PngSpec spec;
-  spec.width = 9;
-  spec.height = 9;
-  spec.colorType = PNG_COLOR_TYPE_RGB;
+  PngLayout layout;
+  layout.width = 9;
+  layout.height = 9;
+  layout.colorType = PNG_COLOR_TYPE_RGB;
   Rows rows(9, std::vector<uint8_t>(27));
   for (size_t y = 0; y < 9; ++y)
     for (size_t i = 0; i < 27; ++i) rows[y][i] = uint8_t(y * 31 + i * 7);
-  Decoded plain = Decode(EncodePng(spec, rows));
-  spec.interlaced = true;
-  Decoded adam7 = Decode(EncodePng(spec, rows));
+  Decoded plain = Decode(EncodePng(layout, rows));
+  layout.interlaced = true;
+  Decoded adam7 = Decode(EncodePng(layout, rows));
   ASSERT_TRUE(plain.ok);
   ASSERT_TRUE(adam7.ok) << adam7.output;
   EXPECT_EQ(adam7.output, "");
@@ -117,13 +117,13 @@ TEST(PngLoader, InterlacedFileDecodesLikeAPlainOne) {
 
 // A corrupt or cut file after a good signature comes back as one failure line, not an abort.
 TEST(PngLoader, CorruptOrTruncatedFilesFailCleanly) {
-  PngSpec spec;
-  spec.width = 16;
-  spec.height = 16;
+  PngLayout layout;
+  layout.width = 16;
+  layout.height = 16;
   Rows rows(16, std::vector<uint8_t>(64));
   for (size_t y = 0; y < 16; ++y)
     for (size_t i = 0; i < 64; ++i) rows[y][i] = uint8_t(y * i + 3);
-  std::vector<uint8_t> good = EncodePng(spec, rows);
+  std::vector<uint8_t> good = EncodePng(layout, rows);
   ASSERT_TRUE(Decode(good).ok);
 
   std::vector<std::vector<uint8_t>> bad;
@@ -152,9 +152,9 @@ TEST(PngLoader, CorruptOrTruncatedFilesFailCleanly) {
 // Damaged ancillary chunks leave the picture usable: it decodes, with one warning line however
 // many there are.
 TEST(PngLoader, WarningsAreReportedOnceAndDoNotFail) {
-  PngSpec spec;
-  spec.colorType = PNG_COLOR_TYPE_GRAY;
-  std::vector<uint8_t> good = EncodePng(spec, {{42}});
+  PngLayout layout;
+  layout.colorType = PNG_COLOR_TYPE_GRAY;
+  std::vector<uint8_t> good = EncodePng(layout, {{42}});
   std::vector<uint8_t> file(good.begin(), good.begin() + 33);  // signature and IHDR
   for (int i = 0; i < 3; ++i) {
     std::vector<uint8_t> text;
@@ -194,10 +194,10 @@ TEST(PngLoader, HugeDeclaredSizesAreRefusedBeforeAllocating) {
 }
 
 TEST(PngLoader, LoadsFromFilesAndRefusesOtherSignatures) {
-  PngSpec spec;
-  spec.colorType = PNG_COLOR_TYPE_GRAY;
-  spec.width = 3;
-  std::string path = WriteTempFile("kestra_image_test.png", EncodePng(spec, {{5, 6, 7}}));
+  PngLayout layout;
+  layout.colorType = PNG_COLOR_TYPE_GRAY;
+  layout.width = 3;
+  std::string path = WriteTempFile("kestra_image_test.png", EncodePng(layout, {{5, 6, 7}}));
   uint16_t w = 0, h = 0;
   uint32_t channels = 0;
   std::unique_ptr<uint8_t[]> p(LoadPng(path.c_str(), &w, &h, &channels));

@@ -9,7 +9,7 @@
 #include "app/files.h"
 #include "tests/support/png_encode.h"
 
-struct BmpSpec {
+struct BmpLayout {
   int32_t width = 1;
   int32_t height = 1;
   uint16_t bitsPerPixel = 24;
@@ -20,11 +20,11 @@ struct BmpSpec {
 };
 
 // A 24-bit BMP whose stored rows (bottom-up, B G R, unpadded) are `texels`.
-inline std::vector<uint8_t> MakeBmp(const BmpSpec& spec, const std::vector<uint8_t>& texels) {
-  uint32_t rowBytes = uint32_t(spec.width > 0 ? spec.width : 0) * 3;
+inline std::vector<uint8_t> MakeBmp(const BmpLayout& layout, const std::vector<uint8_t>& texels) {
+  uint32_t rowBytes = uint32_t(layout.width > 0 ? layout.width : 0) * 3;
   uint32_t stride = (rowBytes + 3) & ~3u;
-  uint32_t rows = uint32_t(spec.height < 0 ? -spec.height : spec.height);
-  uint32_t offset = 14 + spec.infoSize;
+  uint32_t rows = uint32_t(layout.height < 0 ? -layout.height : layout.height);
+  uint32_t offset = 14 + layout.infoSize;
   std::vector<uint8_t> f(offset + size_t(stride) * rows, 0);
   auto put16 = [&](size_t at, uint32_t v) { f[at] = uint8_t(v); f[at + 1] = uint8_t(v >> 8); };
   auto put32 = [&](size_t at, uint32_t v) { put16(at, v & 0xFFFF); put16(at + 2, v >> 16); };
@@ -32,18 +32,18 @@ inline std::vector<uint8_t> MakeBmp(const BmpSpec& spec, const std::vector<uint8
   f[1] = 'M';
   put32(2, uint32_t(f.size()));
   put32(10, offset);
-  put32(14, spec.infoSize);
-  put32(18, uint32_t(spec.width));
-  put32(22, uint32_t(spec.height));
+  put32(14, layout.infoSize);
+  put32(18, uint32_t(layout.width));
+  put32(22, uint32_t(layout.height));
   put16(26, 1);
-  put16(28, spec.bitsPerPixel);
-  put32(30, spec.compression);
-  put32(34, spec.imageSizeField);
+  put16(28, layout.bitsPerPixel);
+  put32(30, layout.compression);
+  put32(34, layout.imageSizeField);
   for (uint32_t y = 0; y < rows; ++y) {
     for (uint32_t i = 0; i < stride; ++i) {
       size_t src = size_t(y) * rowBytes + i;
       f[offset + size_t(y) * stride + i] =
-          i < rowBytes && src < texels.size() ? texels[src] : spec.padByte;
+          i < rowBytes && src < texels.size() ? texels[src] : layout.padByte;
     }
   }
   return f;
@@ -57,11 +57,11 @@ inline std::string WriteTempFile(const char* name, const std::vector<uint8_t>& b
 }
 
 // Encodes `rows` (top row first, each as libpng packs it) with libpng's writer into memory.
-inline std::vector<uint8_t> EncodePng(const PngSpec& spec,
+inline std::vector<uint8_t> EncodePng(const PngLayout& layout,
                                       const std::vector<std::vector<uint8_t>>& rows) {
   std::vector<png_bytep> pointers;
   for (const auto& row : rows) pointers.push_back(const_cast<png_bytep>(row.data()));
-  std::vector<uint8_t> out = EncodePngRows(spec, pointers.data());
+  std::vector<uint8_t> out = EncodePngRows(layout, pointers.data());
   if (out.empty()) ADD_FAILURE() << "libpng could not encode the test image";
   return out;
 }
