@@ -304,6 +304,15 @@ bool BuildMeshFromPrimitive(const GltfModel& model, const GltfMesh& mesh, const 
     return false;
   }
 
+  // An accessor without a buffer view reads as zeros, so its count is bounded by no data at
+  // all: refuse sizes no real model has before allocating for them.
+  constexpr uint64_t kMaxVertices = 1u << 24;
+  if (vertexCount > kMaxVertices || (hasIndices && uint64_t(indexData.count) > 3 * kMaxVertices)) {
+    Report("gltf: %llu vertices or their indices are more than a model may have",
+           (unsigned long long)vertexCount);
+    return false;
+  }
+
   MeshStore& out = *store;
   if (hasIndices) {
     out.indices.resize(indexData.count);

@@ -267,6 +267,16 @@ TEST(GltfLoad, EveryOutOfRangeReferenceIsRefusedBeforeAnyRead) {
   ExpectSameStore(s, Sentinel());
 }
 
+TEST(GltfLoad, HugeCountsWithoutDataAreRefusedBeforeAllocating) {
+  // An accessor without a buffer view reads as zeros, so no data bounds its count; a fuzzed
+  // file once asked for a 188 GB vertex array this way.
+  GltfBuilder g;
+  g.accessors.push_back("{\"componentType\":5126,\"count\":1000000000,\"type\":\"VEC3\"}");
+  MeshStore s = Sentinel();
+  EXPECT_FALSE(Load(g, OneMesh("\"POSITION\":0"), &s));
+  ExpectSameStore(s, Sentinel());
+}
+
 TEST(GltfLoad, SparseAccessorsLoadTheirDenseData) {
   GltfBuilder g;
   const uint32_t view = g.View(kTriangle.data(), 36);
