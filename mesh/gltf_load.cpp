@@ -287,10 +287,21 @@ bool BuildMeshFromPrimitive(const GltfModel& model, const GltfMesh& mesh, const 
   // Indices are checked against the vertex count straight from the buffer, before the store
   // changes at all; nothing after this point can fail. A primitive without indices draws its
   // vertices in order.
+  // An accessor without a buffer view reads as zeros, so its count is bounded by no data at
+  // all: refuse sizes no real model has before walking or allocating for them.
+  constexpr uint64_t kMaxVertices = 1u << 24;
+  if (vertexCount > kMaxVertices) {
+    Report("gltf: %llu vertices are more than a model may have", (unsigned long long)vertexCount);
+    return false;
+  }
   const bool hasIndices = prim.indices != -1;
   if (hasIndices) {
     if (!OpenAccessor(model, prim.indices, "indices", data, dataSize, IndexBytes, &indexData))
       return false;
+    if (uint64_t(indexData.count) > 3 * kMaxVertices) {
+      Report("gltf: %u indices are more than a model may have", indexData.count);
+      return false;
+    }
     if (indexData.readBytes == 0 && indexData.count > 0) {
       Report("gltf: index component type %u is not 5121, 5123 or 5125", indexData.componentType);
       return false;
@@ -301,15 +312,6 @@ bool BuildMeshFromPrimitive(const GltfModel& model, const GltfMesh& mesh, const 
     }
   } else if (vertexCount > UINT32_MAX) {
     Report("gltf: too many vertices");
-    return false;
-  }
-
-  // An accessor without a buffer view reads as zeros, so its count is bounded by no data at
-  // all: refuse sizes no real model has before allocating for them.
-  constexpr uint64_t kMaxVertices = 1u << 24;
-  if (vertexCount > kMaxVertices || (hasIndices && uint64_t(indexData.count) > 3 * kMaxVertices)) {
-    Report("gltf: %llu vertices or their indices are more than a model may have",
-           (unsigned long long)vertexCount);
     return false;
   }
 

@@ -86,9 +86,10 @@ function(kestra_fuzz_target name)
   target_link_libraries(${name} PRIVATE ${T_LIBS} kestra_options)
   target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
-  # New inputs go to a scratch folder so the committed seed corpus stays as it is.
+  # New inputs go to a scratch folder so the committed seed corpus stays as it is. A fixed seed
+  # keeps a run repeatable: a finding shows again on the next run instead of coming and going.
   set(work ${CMAKE_CURRENT_BINARY_DIR}/${name}_corpus)
   add_test(NAME ${KESTRA_TEST_PREFIX}fuzz.${name}
-    COMMAND sh -c "mkdir -p '${work}' && exec '$<TARGET_FILE:${name}>' -max_total_time=${T_SECONDS} -timeout=10 -rss_limit_mb=2048 -print_final_stats=0 '${work}' '${T_CORPUS}'")
+    COMMAND sh -c "mkdir -p '${work}' && exec '$<TARGET_FILE:${name}>' -seed=1 -max_total_time=${T_SECONDS} -timeout=10 -rss_limit_mb=2048 -print_final_stats=0 '${work}' '${T_CORPUS}'")
   set_tests_properties(${KESTRA_TEST_PREFIX}fuzz.${name} PROPERTIES TIMEOUT ${T_SECONDS}0)
 endfunction()

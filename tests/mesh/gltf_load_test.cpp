@@ -275,6 +275,12 @@ TEST(GltfLoad, HugeCountsWithoutDataAreRefusedBeforeAllocating) {
   MeshStore s = Sentinel();
   EXPECT_FALSE(Load(g, OneMesh("\"POSITION\":0"), &s));
   ExpectSameStore(s, Sentinel());
+  // The same for indices: four billion of them would be walked before any allocation.
+  const uint32_t view = g.View(kTriangle.data(), 36);
+  g.Accessor(view, 5126, 3, "VEC3");
+  g.accessors.push_back("{\"componentType\":5125,\"count\":4294967292,\"type\":\"SCALAR\"}");
+  EXPECT_FALSE(Load(g, OneMesh("\"POSITION\":1", "2"), &s));
+  ExpectSameStore(s, Sentinel());
 }
 
 TEST(GltfLoad, SparseAccessorsLoadTheirDenseData) {
