@@ -1,4 +1,5 @@
 #include "game/game.h"
+#include "game/screen_layout.h"
 
 #include "game/dialogue.h"
 
@@ -39,8 +40,8 @@ Game::~Game() {
 
 void SetLayoutConstants(Game* game) {
   game->choiceBoxSize = {500, 40};
-  game->choiceBoxPixelSize = {500.0f / 1280.0f * game->viewportWidth,
-                              40.0f / 720.0f * game->viewportHeight};
+  game->choiceBoxPixelSize =
+      VirtualSizeToPixels(game->choiceBoxSize, game->viewportWidth, game->viewportHeight);
   game->questionTextPos = {100, 200};
   game->budgetTextPos = {100, 600};
   game->messageTextPos = {game->questionTextPos.x, game->questionTextPos.y + 200};

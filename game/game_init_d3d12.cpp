@@ -73,10 +73,6 @@ void Game::Init(Game* game) {
   atlas.lineDivisor = 24.0f;
   atlas.pixelSize = FontPixelSizeForHeight(game->viewportHeight, atlas.lineDivisor);
 
-  game->choiceBoxSize = {500, 40};
-  game->choiceBoxPixelSize =
-      VirtualSizeToPixels(game->choiceBoxSize, game->viewportWidth, game->viewportHeight);
-
   MeshHandle::LoadQuadMesh(&game->quadMesh);
 
   // Images, in the order that hands out their texture slots.
