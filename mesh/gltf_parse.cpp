@@ -132,8 +132,10 @@ GltfNode ReadNode(const Value& v, JsonCheck* check) {
   JsonFloatArray(v, "scale", node.scale, 3, check);
   if (JsonMember(v, "matrix", check)) {
     // glTF's column-major order is our row-major order for row vectors.
-    Mat4 m;
+    Mat4 m = IdentityMat4();
     JsonFloatArray(v, "matrix", m.m, 16, check);
+    // A matrix that is not 16 numbers refuses the document: nothing of it is decomposed.
+    if (!check->ok) return node;
     Transform t;
     DecomposeTrsMat4(&t, m);
     node.translation[0] = t.translation.x;

@@ -214,6 +214,8 @@ TEST(GltfParse, WrongTypesAndDanglingViewsFailCleanlyLeavingTheModel) {
       R"("nodes":[{"translation":[1,2]}])",
       R"("nodes":[{"children":[0.5]}])",
       R"("nodes":[{"mesh":4294967296}])",
+      R"("nodes":[{"matrix":[1,0,0,0,0,1]}])",  // refused before any of it is decomposed
+      R"("nodes":[{"matrix":"identity"}])",
       R"("nodes":[7])",
       R"("accessors":[{"bufferView":0,"componentType":5126,"count":1,"type":"VEC3"}])",
       R"("accessors":[{"componentType":5126,"count":1,"type":3}])",
