@@ -165,8 +165,9 @@ struct GltfBufferInfo {
 // Parses the JSON text of a .gltf file or a .glb JSON chunk (`length` bytes, not necessarily
 // 0-terminated; whatever follows the root value is not examined) into `model`, which should be
 // empty. False, with neither `model` nor `buffer` touched, when the text is not a JSON object,
-// has no "asset", an "asset"."version" of 3.0 or more, more than one buffer, a value of the
-// wrong JSON type, or an accessor or image naming a bufferView that does not exist.
+// has no "asset", an "asset"."version" of 3.0 or more, a value of the wrong JSON type, or an
+// accessor or image naming a bufferView that does not exist. Only buffers[0] is described: a
+// model may have more buffers, and the loaders refuse it when what they read lies in another.
 // `buffer` may be null.
 bool ParseGltf(const char* text, size_t length, GltfBufferInfo* buffer, GltfModel* model);
 

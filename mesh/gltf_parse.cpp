@@ -353,12 +353,10 @@ bool ParseGltf(const char* text, size_t length, GltfBufferInfo* bufferOut, GltfM
     return false;
   }
   GltfBufferInfo buffer;
+  // Only buffer 0 is ever loaded; further buffers (animation data, say) are left alone unless
+  // the loaded primitive reads from them, which the loaders refuse.
   if (const Value* buffers = JsonArray(doc, "buffers", &check)) {
-    if (buffers->Size() > 1) {
-      Report("gltf: %u buffers; only one is supported", unsigned(buffers->Size()));
-      return false;
-    }
-    if (buffers->Size() == 1) {
+    if (buffers->Size() >= 1) {
       const Value& first = (*buffers)[0];
       buffer.present = true;
       if (JsonMember(first, "uri", &check)) {

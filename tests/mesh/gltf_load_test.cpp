@@ -372,6 +372,21 @@ TEST(GltfFiles, TheSideFileComesFromTheModelsFolder) {
   ASSERT_TRUE(LoadMeshFile(gltfPath.c_str(), &s));
   EXPECT_EQ(s.indices.size(), 6u);
 
+  // A second buffer (animation data in an exporter's second file, say) is never opened while
+  // the mesh reads buffer 0 only; a mesh that reads from it is refused.
+  const std::string second = "kestra_side.bin\"},{\"byteLength\":64,\"uri\":\"kestra_none.bin\"}";
+  std::string twoBuffers = withUri;
+  twoBuffers.replace(twoBuffers.find("kestra_side.bin\"}"), 17, second);
+  ASSERT_TRUE(WriteWholeFile(gltfPath.c_str(), twoBuffers.data(), twoBuffers.size()));
+  MeshStore two;
+  ASSERT_TRUE(LoadMeshFile(gltfPath.c_str(), &two));
+  ExpectSameStore(two, s);
+  twoBuffers.replace(twoBuffers.rfind("{\"buffer\":0"), 11, "{\"buffer\":1");  // the indices' view
+  ASSERT_TRUE(WriteWholeFile(gltfPath.c_str(), twoBuffers.data(), twoBuffers.size()));
+  two = Sentinel();
+  EXPECT_FALSE(LoadMeshFile(gltfPath.c_str(), &two));
+  ExpectSameStore(two, Sentinel());
+
   const auto glb = MakeGlb(json, g.bin);
   const std::string glbPath = dir + "kestra_model.glb";
   ASSERT_TRUE(WriteWholeFile(glbPath.c_str(), glb.data(), glb.size()));

@@ -39,11 +39,14 @@ TEST(GltfParse, AssetVersionAndBuffersDecideAcceptance) {
   const char junk[] = "\0\x01 trailing junk {";
   EXPECT_TRUE(Parse(Doc("") + std::string(junk, sizeof junk - 1), &rejected));
 
+  // More buffers are taken; buffer 0 is the one described (the loaders read no other).
   GltfModel two;
-  EXPECT_FALSE(Parse(Doc(R"("buffers":[{"byteLength":1},{"byteLength":2}],
-      "bufferViews":[{"buffer":0,"byteLength":1}])"), &two, &b));
-  EXPECT_TRUE(two.bufferViews.empty());
-  EXPECT_EQ(b.uri, "untouched");
+  ASSERT_TRUE(Parse(Doc(R"("buffers":[{"byteLength":1},{"byteLength":2,"uri":"anim.bin"}],
+      "bufferViews":[{"buffer":1,"byteLength":1}])"), &two, &b));
+  EXPECT_EQ(two.bufferViews[0].buffer, 1u);
+  EXPECT_EQ(b.byteLength, 1u);
+  EXPECT_FALSE(b.hasUri);
+  EXPECT_TRUE(b.uri.empty());
 
   GltfModel one;
   ASSERT_TRUE(Parse(Doc(R"("buffers":[{"byteLength":840}])"), &one, &b));
