@@ -25,10 +25,19 @@ struct AccessorData {
   const uint8_t* Element(uint32_t i) const { return first ? first + stride * i : nullptr; }
 };
 
-// Bytes read from each element of an attribute, by component type; 0 when the type is not one
-// the attribute reads (its values then come out as the attribute's fallback).
-uint32_t PositionBytes(uint32_t) { return 12; }  // always three floats
-uint32_t NormalBytes(uint32_t type) { return type == 5126 ? 12 : 0; }
+// What an attribute may be, as glTF defines it: its accessor types and component types, and
+// the bytes read from each element for an accepted component type (0: not accepted).
+struct AttributeRule {
+  const char* name;
+  uint8_t types[2];  // accepted GltfAccessorType values; kGltfTypeUnknown fills the rest
+  const char* typeNames;
+  uint32_t (*bytesFor)(uint32_t componentType);
+  const char* componentNames;
+};
+
+uint32_t FloatBytes(uint32_t type, uint32_t components) {
+  return type == 5126 ? 4 * components : 0;
+}
 uint32_t UnsignedBytes(uint32_t type, uint32_t components, bool floats, bool u32) {
   switch (type) {
     case 5126: return floats ? 4 * components : 0;
@@ -38,36 +47,62 @@ uint32_t UnsignedBytes(uint32_t type, uint32_t components, bool floats, bool u32
     default: return 0;
   }
 }
+uint32_t Vec3FloatBytes(uint32_t type) { return FloatBytes(type, 3); }
 uint32_t UvBytes(uint32_t type) { return UnsignedBytes(type, 2, true, false); }
 uint32_t ColorBytes(uint32_t type) { return UnsignedBytes(type, 3, true, false); }
 uint32_t JointBytes(uint32_t type) { return UnsignedBytes(type, 4, false, false); }
 uint32_t WeightBytes(uint32_t type) { return UnsignedBytes(type, 4, true, false); }
 uint32_t IndexBytes(uint32_t type) { return UnsignedBytes(type, 1, false, true); }
 
-// Checks that the bytes read from each of the accessor's elements lie within its bufferView and
-// the bufferView within the data. `out->first` stays null when nothing is to be read (no
-// bufferView, no elements, or a component type the attribute does not read).
-bool OpenAccessor(const GltfModel& model, int32_t index, const char* what, const uint8_t* data,
-                  size_t dataSize, uint32_t (*bytesFor)(uint32_t), AccessorData* out) {
+const AttributeRule kPositionRule = {"POSITION", {kGltfVec3}, "VEC3", Vec3FloatBytes, "5126"};
+const AttributeRule kNormalRule = {"NORMAL", {kGltfVec3}, "VEC3", Vec3FloatBytes, "5126"};
+const AttributeRule kUvRule = {"TEXCOORD_0", {kGltfVec2}, "VEC2", UvBytes, "5121, 5123 or 5126"};
+const AttributeRule kColorRule = {"COLOR_0", {kGltfVec3, kGltfVec4}, "VEC3 or VEC4", ColorBytes,
+                                  "5121, 5123 or 5126"};
+const AttributeRule kJointsRule = {"JOINTS_0", {kGltfVec4}, "VEC4", JointBytes, "5121 or 5123"};
+const AttributeRule kWeightsRule = {"WEIGHTS_0", {kGltfVec4}, "VEC4", WeightBytes,
+                                    "5121, 5123 or 5126"};
+const AttributeRule kIndexRule = {"indices", {kGltfScalar}, "SCALAR", IndexBytes,
+                                  "5121, 5123 or 5125"};
+
+// Checks that the accessor is of a type and component type the attribute may take, and that
+// the bytes read from each of its elements lie within its bufferView and the bufferView within
+// the data. `out->first` stays null when nothing is to be read (no bufferView, or no elements).
+bool OpenAccessor(const GltfModel& model, int32_t index, const AttributeRule& rule,
+                  const uint8_t* data, size_t dataSize, AccessorData* out) {
+  const char* what = rule.name;
   if (index < 0 || uint32_t(index) >= model.accessors.size()) {
     Report("gltf: %s names accessor %d of %llu", what, int(index),
            (unsigned long long)model.accessors.size());
     return false;
   }
   const GltfAccessor& a = model.accessors[size_t(index)];
-  const uint32_t readBytes = bytesFor(a.componentType);
+  if (a.type == kGltfTypeUnknown || (a.type != rule.types[0] && a.type != rule.types[1])) {
+    Report("gltf: the %s accessor is not of type %s", what, rule.typeNames);
+    return false;
+  }
+  const uint32_t readBytes = rule.bytesFor(a.componentType);
+  if (readBytes == 0) {
+    Report("gltf: %s component type %u is not %s", what, a.componentType, rule.componentNames);
+    return false;
+  }
   out->count = a.count;
   out->componentType = a.componentType;
   out->stride = a.view.byteStride;
   out->readBytes = readBytes;
   out->first = nullptr;
   if (!a.hasView) return true;
-  if (a.view.buffer != 0 || !RangeFits(a.view.byteOffset, a.view.byteLength, dataSize)) {
+  if (a.view.buffer != 0) {
+    Report("gltf: the %s accessor reads buffer %u; only buffer 0 is loaded", what,
+           a.view.buffer);
+    return false;
+  }
+  if (!RangeFits(a.view.byteOffset, a.view.byteLength, dataSize)) {
     Report("gltf: the bufferView of the %s accessor lies outside the %llu bytes of buffer data",
            what, (unsigned long long)dataSize);
     return false;
   }
-  if (a.count == 0 || readBytes == 0) return true;
+  if (a.count == 0) return true;
   uint64_t span = 0;
   if (!MulFits(a.count - 1, a.view.byteStride, &span) ||
       !RangeFits(uint64_t(a.byteOffset) + span, readBytes, a.view.byteLength)) {
@@ -258,23 +293,15 @@ bool BuildMeshFromPrimitive(const GltfModel& model, const GltfMesh& mesh, const 
   const bool readColors = prim.COLOR_0 != -1 && colorAt >= 0;
   const bool readJoints = prim.JOINTS_0 != -1 && jointsAt >= 0;
   const bool readWeights = prim.WEIGHTS_0 != -1 && weightsAt >= 0;
-  if ((hasPositions && !OpenAccessor(model, prim.POSITION, "POSITION", data, dataSize,
-                                     PositionBytes, &positions)) ||
-      (readNormals &&
-       !OpenAccessor(model, prim.NORMAL, "NORMAL", data, dataSize, NormalBytes, &normals)) ||
-      (readUvs &&
-       !OpenAccessor(model, prim.TEXCOORD_0, "TEXCOORD_0", data, dataSize, UvBytes, &uvs)) ||
-      (readColors &&
-       !OpenAccessor(model, prim.COLOR_0, "COLOR_0", data, dataSize, ColorBytes, &colors)) ||
-      (readJoints &&
-       !OpenAccessor(model, prim.JOINTS_0, "JOINTS_0", data, dataSize, JointBytes, &joints)) ||
+  if ((hasPositions &&
+       !OpenAccessor(model, prim.POSITION, kPositionRule, data, dataSize, &positions)) ||
+      (readNormals && !OpenAccessor(model, prim.NORMAL, kNormalRule, data, dataSize, &normals)) ||
+      (readUvs && !OpenAccessor(model, prim.TEXCOORD_0, kUvRule, data, dataSize, &uvs)) ||
+      (readColors && !OpenAccessor(model, prim.COLOR_0, kColorRule, data, dataSize, &colors)) ||
+      (readJoints && !OpenAccessor(model, prim.JOINTS_0, kJointsRule, data, dataSize, &joints)) ||
       (readWeights &&
-       !OpenAccessor(model, prim.WEIGHTS_0, "WEIGHTS_0", data, dataSize, WeightBytes, &weights)))
+       !OpenAccessor(model, prim.WEIGHTS_0, kWeightsRule, data, dataSize, &weights)))
     return false;
-  if (readNormals && normals.count > 0 && normals.componentType != 5126) {
-    Report("gltf: NORMAL component type %u is not float", normals.componentType);
-    return false;
-  }
 
   const size_t vertexCount = hasPositions ? positions.count : store->vertices.size() / stride;
   for (const AccessorData* a : {&normals, &uvs, &colors, &joints, &weights})
@@ -296,14 +323,10 @@ bool BuildMeshFromPrimitive(const GltfModel& model, const GltfMesh& mesh, const 
   }
   const bool hasIndices = prim.indices != -1;
   if (hasIndices) {
-    if (!OpenAccessor(model, prim.indices, "indices", data, dataSize, IndexBytes, &indexData))
+    if (!OpenAccessor(model, prim.indices, kIndexRule, data, dataSize, &indexData))
       return false;
     if (uint64_t(indexData.count) > 3 * kMaxVertices) {
       Report("gltf: %u indices are more than a model may have", indexData.count);
-      return false;
-    }
-    if (indexData.readBytes == 0 && indexData.count > 0) {
-      Report("gltf: index component type %u is not 5121, 5123 or 5125", indexData.componentType);
       return false;
     }
     if (vertexCount > UINT32_MAX || AnyIndexAtLeast(indexData, uint32_t(vertexCount))) {
@@ -366,24 +389,21 @@ bool BuildMeshFromPrimitive(const GltfModel& model, const GltfMesh& mesh, const 
     if (readColors) {
       for (uint32_t i = 0; i < colors.count; ++i) {
         const uint8_t* e = colors.Element(i);
-        if (colors.readBytes > 0)
-          WriteVertexColor(v + stride * i, format, NormalisedComponent(colors, e, 0),
-                           NormalisedComponent(colors, e, 1), NormalisedComponent(colors, e, 2));
-        else
-          WriteVertexColor(v + stride * i, format, 1.0f, 1.0f, 1.0f);
+        WriteVertexColor(v + stride * i, format, NormalisedComponent(colors, e, 0),
+                         NormalisedComponent(colors, e, 1), NormalisedComponent(colors, e, 2));
       }
     } else if (prim.COLOR_0 == -1) {
       for (size_t i = 0; i < vertexCount; ++i) WriteVertexColor(v + stride * i, format, 1, 1, 1);
     }
   }
   if (jointsAt >= 0) {
+    // Absent joints are all-ones: no joint.
     const uint32_t count = readJoints ? joints.count : uint32_t(vertexCount);
-    const bool known = readJoints && (joints.componentType == 5121 || joints.componentType == 5123);
     for (uint32_t i = 0; i < count; ++i) {
       const uint8_t* e = readJoints ? joints.Element(i) : nullptr;
       for (uint32_t c = 0; c < 4; ++c)
         WriteSlotU32(v + stride * i + size_t(jointsAt) + c,
-                     known ? IntegerComponent(joints, e, c) : 0xFFFFFFFFu);
+                     readJoints ? IntegerComponent(joints, e, c) : 0xFFFFFFFFu);
     }
   }
   if (weightsAt >= 0) {

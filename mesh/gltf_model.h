@@ -76,12 +76,25 @@ struct GltfMinMax {
   uint8_t bytes[8] = {};
 };
 
+// An accessor's "type"; kGltfTypeUnknown for a string that is none of glTF's seven.
+enum GltfAccessorType : uint8_t {
+  kGltfTypeUnknown = 0,
+  kGltfScalar,
+  kGltfVec2,
+  kGltfVec3,
+  kGltfVec4,
+  kGltfMat2,
+  kGltfMat3,
+  kGltfMat4,
+};
+
 struct GltfAccessor {
   GltfBufferView view;  // copy of bufferViews["bufferView"]; stride 0 replaced by elementSize
   uint32_t byteOffset = 0;
   uint32_t componentType = 0;  // 5120 to 5126
   uint32_t elementSize = 0;    // component size x component count
   uint32_t count = 0;
+  uint8_t type = kGltfTypeUnknown;  // a GltfAccessorType
   uint8_t sparseOrNoView = 0;  // 1 when "bufferView" is absent or "sparse" is present
   uint8_t hasView = 0;         // 1 when "bufferView" is present: elements come from the buffer
   std::vector<GltfMinMax> minMax;  // one per component

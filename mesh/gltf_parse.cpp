@@ -25,15 +25,20 @@ uint32_t ComponentBytes(uint32_t componentType) {
   }
 }
 
-uint32_t ComponentCount(const std::string& type) {
-  if (type == "SCALAR") return 1;
-  if (type == "VEC2") return 2;
-  if (type == "VEC3") return 3;
-  if (type == "VEC4") return 4;
-  if (type == "MAT2") return 4;
-  if (type == "MAT3") return 9;
-  if (type == "MAT4") return 16;
-  return 0;
+GltfAccessorType AccessorType(const std::string& type) {
+  if (type == "SCALAR") return kGltfScalar;
+  if (type == "VEC2") return kGltfVec2;
+  if (type == "VEC3") return kGltfVec3;
+  if (type == "VEC4") return kGltfVec4;
+  if (type == "MAT2") return kGltfMat2;
+  if (type == "MAT3") return kGltfMat3;
+  if (type == "MAT4") return kGltfMat4;
+  return kGltfTypeUnknown;
+}
+
+uint32_t ComponentCount(GltfAccessorType type) {
+  static const uint32_t kCounts[] = {0, 1, 2, 3, 4, 4, 9, 16};
+  return kCounts[type];
 }
 
 // An integer bound in any JSON number form, without undefined float-to-int casts.
@@ -168,7 +173,8 @@ GltfAccessor ReadAccessor(const Value& v, const GltfModel& model, JsonCheck* che
   std::string type;
   JsonString(v, "type", &type, check);
   JsonU32(v, "componentType", &a.componentType, check);
-  const uint32_t components = ComponentCount(type);
+  a.type = AccessorType(type);
+  const uint32_t components = ComponentCount(GltfAccessorType(a.type));
   a.elementSize = ComponentBytes(a.componentType) * components;
   a.minMax.resize(components);
   for (uint32_t c = 0; c < components; ++c)
