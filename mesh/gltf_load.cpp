@@ -65,9 +65,10 @@ const AttributeRule kWeightsRule = {"WEIGHTS_0", {kGltfVec4}, "VEC4", WeightByte
 const AttributeRule kIndexRule = {"indices", {kGltfScalar}, "SCALAR", IndexBytes,
                                   "5121, 5123 or 5125"};
 
-// Checks that the accessor is of a type and component type the attribute may take, and that
-// the bytes read from each of its elements lie within its bufferView and the bufferView within
-// the data. `out->first` stays null when nothing is to be read (no bufferView, or no elements).
+// Checks that the accessor is of a type and component type the attribute may take, that the
+// bytes read from each of its elements lie within its bufferView and the bufferView within
+// the data, and that a count no data backs stays small. `out->first` stays null when nothing
+// is to be read (no bufferView, or no elements).
 bool OpenAccessor(const GltfModel& model, int32_t index, const AttributeRule& rule,
                   const uint8_t* data, size_t dataSize, AccessorData* out) {
   const char* what = rule.name;
@@ -84,6 +85,13 @@ bool OpenAccessor(const GltfModel& model, int32_t index, const AttributeRule& ru
   const uint32_t readBytes = rule.bytesFor(a.componentType);
   if (readBytes == 0) {
     Report("gltf: %s component type %u is not %s", what, a.componentType, rule.componentNames);
+    return false;
+  }
+  // Elements without bytes of their own (no bufferView: zeros; a zero stride: one element over
+  // and over) are bounded by nothing in the file, so a tiny file could ask for gigabytes.
+  if ((!a.hasView || a.view.byteStride == 0) && a.count > kMaxGltfElementsWithoutData) {
+    Report("gltf: the %s accessor's %u elements have no data of their own (at most %u may)",
+           what, a.count, kMaxGltfElementsWithoutData);
     return false;
   }
   out->count = a.count;

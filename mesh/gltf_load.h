@@ -11,6 +11,10 @@
 #include "mesh/gltf_model.h"
 #include "mesh/mesh_store.h"
 
+// Elements that no bytes of the file back (an accessor without a bufferView reads as zeros)
+// cost memory without costing file size, so a read accessor may have at most this many.
+constexpr uint32_t kMaxGltfElementsWithoutData = 65536;
+
 // The mesh of the first node (in `nodes` order) that has one, or null when none has, when its
 // mesh index is out of range or when its ancestry loops. `world` receives the node's own
 // transform when it has no parent, else the decomposed product local x parent x ... x root.

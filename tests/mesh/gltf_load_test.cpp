@@ -313,6 +313,28 @@ TEST(GltfLoad, HugeCountsWithoutDataAreRefusedBeforeAllocating) {
   EXPECT_FALSE(Load(g, OneMesh("\"POSITION\":1", "2"), &s));
   ExpectSameStore(s, Sentinel());
 
+  // Counts within the limit load; a file of some 220 bytes asking for 16,777,216 zero positions
+  // (about 1 GB of vertices) is refused, as is one element past the limit.
+  const std::string dir = testing::TempDir();
+  const std::string path = dir + "kestra_zeros.gltf";
+  for (uint32_t count : {kMaxGltfElementsWithoutData, kMaxGltfElementsWithoutData + 1,
+                         16777216u}) {
+    const std::string json = R"({"asset":{"version":"2.0"},"buffers":[{"byteLength":0}],
+        "accessors":[{"componentType":5126,"count":)" + std::to_string(count) +
+                             R"(,"type":"VEC3"}],"meshes":[{"primitives":[{"attributes":
+        {"POSITION":0}}]}],"nodes":[{"mesh":0}]})";
+    ASSERT_TRUE(WriteWholeFile(path.c_str(), json.data(), json.size()));
+    MeshStore z = Sentinel();
+    EXPECT_EQ(LoadMeshFile(path.c_str(), &z), count == kMaxGltfElementsWithoutData) << count;
+    if (count == kMaxGltfElementsWithoutData) {
+      EXPECT_EQ(z.vertices.size(), 11u * count);
+      EXPECT_EQ(Vertex(z, count - 1)[0], 0.0f);
+    } else {
+      ExpectSameStore(z, Sentinel());
+    }
+    EXPECT_LT(json.size(), 256u);
+  }
+  std::remove(path.c_str());
 }
 
 TEST(GltfLoad, SparseAccessorsLoadTheirDenseData) {
