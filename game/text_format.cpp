@@ -43,26 +43,28 @@ bool FormatMatchesArgs(const char* format, const FormatArg* args, uint32_t count
     ++p;
     if (*p == '%') continue;
     while (*p && std::strchr("-+ #0", *p)) ++p;
+    // A '*' width or precision would take its value from a game number (a budget of millions
+    // of units, formatted every frame), which no literal bound can cap.
     uint32_t number = 0;
     if (*p == '*') {
-      if (!take(kFormatArgInt)) return false;
-      ++p;
-    } else {
-      if (!ReadNumber(&p, &number)) {
-        *reason = "a field width is too large";
-        return false;
-      }
-      if (*p == '$') {
-        *reason = "positional arguments are not supported";
-        return false;
-      }
+      *reason = "a width taken from the arguments is not supported";
+      return false;
+    }
+    if (!ReadNumber(&p, &number)) {
+      *reason = "a field width is too large";
+      return false;
+    }
+    if (*p == '$') {
+      *reason = "positional arguments are not supported";
+      return false;
     }
     if (*p == '.') {
       ++p;
       if (*p == '*') {
-        if (!take(kFormatArgInt)) return false;
-        ++p;
-      } else if (!ReadNumber(&p, &number)) {
+        *reason = "a precision taken from the arguments is not supported";
+        return false;
+      }
+      if (!ReadNumber(&p, &number)) {
         *reason = "a precision is too large";
         return false;
       }

@@ -13,7 +13,8 @@ enum FormatArg : uint8_t {
 // True when every conversion of the format reads, in order, one of the given arguments with a
 // matching type (using fewer arguments than given is fine). False with a short reason for a
 // conversion past the arguments, of another type, of an unknown or unsafe kind (%n, floats,
-// positional arguments) or a format that ends inside a conversion.
+// positional arguments, '*' widths and precisions), a literal width or precision above 511, or
+// a format that ends inside a conversion.
 bool FormatMatchesArgs(const char* format, const FormatArg* args, uint32_t count,
                        const char** reason);
 

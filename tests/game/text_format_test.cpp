@@ -17,7 +17,6 @@ TEST(FormatCheck, AcceptsConversionsThatReadTheGivenArgumentsInOrder) {
   EXPECT_TRUE(Fits("%d. %s", kChoiceWithPriceArgs, 4));  // fewer is fine
   EXPECT_TRUE(Fits("100%% plain", nullptr, 0));
   EXPECT_TRUE(Fits("%x %hd", kBudgetArgs, 2));
-  EXPECT_TRUE(Fits("%*d", kBudgetArgs, 2));  // the width takes the first int
   EXPECT_TRUE(Fits("", nullptr, 0));
 }
 
@@ -34,6 +33,11 @@ TEST(FormatCheck, RejectsWhatWouldReadPastOrMisreadTheArguments) {
   EXPECT_FALSE(Fits("%99999d", kBudgetArgs, 2));
   EXPECT_FALSE(Fits("%*s", kBudgetArgs, 2));
   EXPECT_FALSE(Fits("%*d", kAffordableItemArgs, 1));
+  // A width or precision from the arguments would make a game number (the budget's units) a
+  // field width, however well the types fit.
+  EXPECT_FALSE(Fits("%*d", kBudgetArgs, 2));
+  EXPECT_FALSE(Fits("%.*d", kBudgetArgs, 2));
+  EXPECT_FALSE(Fits("%-*d", kBudgetArgs, 2));
 }
 
 TEST(FormatCheck, EscapedTextPrintsAsItStands) {
