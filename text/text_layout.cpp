@@ -128,80 +128,87 @@ bool LayoutText(const uint32_t* codePoints, int32_t count, const TextLayoutParam
   // The line grows as needed, so a line of any length is held whole.
   std::vector<uint32_t> lineCodePoints;
   std::vector<LaidOutGlyph> line;
-  std::vector<int32_t> lineGlyphs;  // atlas glyph of each line glyph (-1 for CR)
+  std::vector<int32_t> lineIndices;  // text index of each line glyph
   const size_t reserve = size_t(std::min(count, 256));
   lineCodePoints.reserve(reserve);
   line.reserve(reserve);
-  lineGlyphs.reserve(reserve);
+  lineIndices.reserve(reserve);
 
   int64_t baseline = ClampCoordinate(int64_t(box.top) - atlas->faceYPpem);
   int64_t penX = 0;
-  int32_t lineStart = 0;
+  int32_t previousGlyph = -1;  // atlas glyph to kern against: none at a line start or after a CR
+  auto finishLine = [&](uint32_t lineCount) {
+    baseline = ClampCoordinate(baseline - lineHeight);
+    penX = 0;
+    previousGlyph = -1;
+    AppendGlyphQuads(lineCodePoints.data(), line.data(), lineCount, meshes, params->color);
+    lineCodePoints.clear();
+    line.clear();
+    lineIndices.clear();
+  };
   int32_t i = 0;
   while (i < count) {
     const uint32_t c = codePoints[i];
-    const uint32_t n = uint32_t(i - lineStart);
+    // A CR takes no place in the line: CR LF ends a line as LF alone does, and a lone CR is
+    // dropped, so neither counts as a glyph for fitting or alignment.
+    if (c == '\r') {
+      previousGlyph = -1;
+      ++i;
+      continue;
+    }
+    const uint32_t n = uint32_t(line.size());
+    if (c == '\n') {
+      if (handlers.paragraphEnd)
+        handlers.paragraphEnd(lineCodePoints.data(), line.data(), n, atlas, box);
+      finishLine(n);
+      ++i;
+      continue;
+    }
     LaidOutGlyph g = {};
     g.x = int32_t(penX * 64);
     g.y = int32_t(baseline * 64);
-    int32_t k = -1;
-    // Line breaks never need an atlas glyph: they take a place in the line but draw nothing.
-    if (!IsLineBreak(c)) {
-      k = atlas->FindGlyphIndex(c);
-      if (k < 0 || !atlas->FindGlyph(c, &g.page, &g.uv, &g.uvSize, &g.bearing)) {
-        QueueMissing(atlas, codePoints, i, count);
-        return false;
-      }
-      if (n > 0 && lineGlyphs.back() >= 0) {
-        penX = ClampCoordinate(penX + KerningPixels(atlas, lineGlyphs.back(), k));
-        g.x = int32_t(penX * 64);
-      }
-      const GlyphMetrics& m = AtlasGlyphMetrics(atlas, k);
-      g.advance = m.advanceX;
-      g.width = m.width;
-      g.height = m.height;
+    const int32_t k = atlas->FindGlyphIndex(c);
+    if (k < 0 || !atlas->FindGlyph(c, &g.page, &g.uv, &g.uvSize, &g.bearing)) {
+      QueueMissing(atlas, codePoints, i, count);
+      return false;
     }
+    if (n > 0 && previousGlyph >= 0) {
+      penX = ClampCoordinate(penX + KerningPixels(atlas, previousGlyph, k));
+      g.x = int32_t(penX * 64);
+    }
+    const GlyphMetrics& m = AtlasGlyphMetrics(atlas, k);
+    g.advance = m.advanceX;
+    g.width = m.width;
+    g.height = m.height;
     lineCodePoints.push_back(c);
     line.push_back(g);
-    lineGlyphs.push_back(k);
+    lineIndices.push_back(i);
+    previousGlyph = k;
 
     bool overflow = false;
-    if (k >= 0 && n > 0) {
+    if (n > 0) {
       const float pageWidth = atlas->pages[g.page].width;
       overflow = float(penX) + g.uvSize.x * pageWidth > maxLineWidth;
     }
-    if (c == '\n' || overflow) {
-      baseline = ClampCoordinate(baseline - lineHeight);
-      penX = 0;
+    if (overflow) {
       uint32_t lineCount = n;
-      int32_t next;
-      if (c == '\n') {
-        if (handlers.paragraphEnd)
-          handlers.paragraphEnd(lineCodePoints.data(), line.data(), n, atlas, box);
-        next = i + 1;
-      } else {
-        int32_t rewind = 0;
-        handlers.line(lineCodePoints.data(), line.data(), &lineCount, atlas, &rewind, box);
-        lineCount = std::min(lineCount, n);
-        next = i + rewind;
-        // Every line must consume at least one code point, or layout would never end.
-        if (next <= lineStart || next > i) {
-          lineCount = n;
-          next = i;
-        }
-      }
-      AppendGlyphQuads(lineCodePoints.data(), line.data(), lineCount, meshes, params->color);
-      lineCodePoints.clear();
-      line.clear();
-      lineGlyphs.clear();
-      lineStart = next;
+      int32_t rewind = 0;
+      handlers.line(lineCodePoints.data(), line.data(), &lineCount, atlas, &rewind, box);
+      lineCount = std::min(lineCount, n);
+      // The line position the next line starts at (n: the glyph that did not fit). Every line
+      // must consume at least one glyph, or layout would never end.
+      const int64_t resume = int64_t(n) + rewind;
+      int32_t next = i;
+      if (resume <= 0 || resume > int64_t(n))
+        lineCount = n;
+      else if (resume < int64_t(n))
+        next = lineIndices[size_t(resume)];
+      finishLine(lineCount);
       i = next;
       continue;
     }
-    if (k >= 0) {
-      penX = ClampCoordinate(penX + (g.advance >> 6));
-      baseline = ClampCoordinate(baseline + (AtlasGlyphMetrics(atlas, k).advanceY >> 6));
-    }
+    penX = ClampCoordinate(penX + (g.advance >> 6));
+    baseline = ClampCoordinate(baseline + (m.advanceY >> 6));
     ++i;
   }
   const uint32_t n = uint32_t(line.size());

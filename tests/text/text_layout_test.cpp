@@ -71,6 +71,18 @@ TEST_F(LayoutTest, CarriageReturnIsSkippedAndCrLfEndsTheLine) {
   EXPECT_EQ(q[1].y0, q[2].y0);
   EXPECT_GT(q[2].x0, q[1].x0);
   EXPECT_TRUE(atlas.pendingCodePoints.empty());
+  // A skipped CR takes no place: a leading one does not push an over-wide glyph down a line,
+  // and a space before CR LF is ignored by right and centre alignment as it is before LF.
+  std::vector<PageMesh> plain;
+  const std::pair<const char*, const char*> same[] = {{"\rWW", "WW"}, {"W\rW", "WW"},
+                                                      {"abc \r\nx", "abc \nx"}};
+  for (int mode = kLineFitBreakLine; mode <= kLineFitBreakAndJustify; ++mode)
+    for (const auto& texts : same) {
+      const uint32_t width = texts.first[0] == 'a' ? 300 : 3;
+      ASSERT_TRUE(Lay(&atlas, texts.first, Params(&atlas, width, 300, mode), &meshes));
+      ASSERT_TRUE(Lay(&atlas, texts.second, Params(&atlas, width, 300, mode), &plain));
+      EXPECT_EQ(meshes[0].vertices, plain[0].vertices) << mode << " " << texts.second;
+    }
 }
 
 TEST_F(LayoutTest, GlyphWiderThanTheBoxStaysOnItsLine) {
@@ -135,6 +147,7 @@ TEST_F(LayoutTest, BreakLineWrapsAtSpacesInsideTheBox) {
     letters += q.x1 > q.x0;
   }
   EXPECT_EQ(letters, 24);
+
 }
 
 TEST_F(LayoutTest, RightAlignedLineEndsAtTheBoxEdge) {
