@@ -141,11 +141,11 @@ void BreakAndJustify(uint32_t* codePoints, LaidOutGlyph* glyphs, uint32_t* count
 
 LineFitHandlers HandlersForMode(int32_t mode) {
   switch (mode) {
-    case kLineFitHyphenateLineEnd: return {HyphenateLineEnd, nullptr};
-    case kLineFitBreakLine: return {BreakLine, nullptr};
-    case kLineFitBreakAndAlignRight: return {BreakAndAlignRight, AlignLineRight};
-    case kLineFitBreakAndAlignCentre: return {BreakAndAlignCentre, AlignLineCentre};
-    case kLineFitBreakAndJustify: return {BreakAndJustify, nullptr};
-    default: return {NoLineFit, nullptr};
+    case kLineFitHyphenateLineEnd: return {HyphenateLineEnd, nullptr, false};
+    case kLineFitBreakLine: return {BreakLine, nullptr, true};
+    case kLineFitBreakAndAlignRight: return {BreakAndAlignRight, AlignLineRight, true};
+    case kLineFitBreakAndAlignCentre: return {BreakAndAlignCentre, AlignLineCentre, true};
+    case kLineFitBreakAndJustify: return {BreakAndJustify, nullptr, true};
+    default: return {NoLineFit, nullptr, false};
   }
 }

@@ -35,6 +35,7 @@ void AlignLineCentre(uint32_t* codePoints, LaidOutGlyph* glyphs, uint32_t count,
 struct LineFitHandlers {
   LineHandler line;
   ParagraphEndHandler paragraphEnd;  // may be null
+  bool breaksAtSpaces;  // the line handler breaks at the line's last space (BreakLine and kin)
 };
 // The handlers of a mode; modes outside 0-5 get those of kLineFitNone.
 LineFitHandlers HandlersForMode(int32_t lineFitMode);

@@ -185,8 +185,10 @@ bool LayoutText(const uint32_t* codePoints, int32_t count, const TextLayoutParam
     lineIndices.push_back(i);
     previousGlyph = k;
 
+    // Where lines break at spaces a space never overflows: the glyph after it does, and the
+    // break then falls on the space, so the next line does not start with it.
     bool overflow = false;
-    if (n > 0) {
+    if (n > 0 && !(c == ' ' && handlers.breaksAtSpaces)) {
       const float pageWidth = atlas->pages[g.page].width;
       overflow = float(penX) + g.uvSize.x * pageWidth > maxLineWidth;
     }

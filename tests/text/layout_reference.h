@@ -1,8 +1,9 @@
 #pragma once
 // A fixed set of layouts (both fonts, every fit mode, several box widths) serialised to bytes.
-// tests/data/text/layout_reference.txt holds their size and FNV-1a hash as made by the first,
-// uncached layout (metrics loaded from FreeType for every glyph, linear glyph search), so the
-// cached layout is checked to give exactly the same quads.
+// tests/data/text/layout_reference.txt holds their size and FNV-1a hash. They were first made
+// by the uncached layout (metrics loaded from FreeType for every glyph, linear glyph search), so
+// the cached layout is checked to give exactly the same quads; a deliberate change of layout
+// renews them, with the layouts it moved (and why) named in its commit.
 #include <cstdint>
 #include <cstring>
 #include <string>

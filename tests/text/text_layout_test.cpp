@@ -148,6 +148,20 @@ TEST_F(LayoutTest, BreakLineWrapsAtSpacesInsideTheBox) {
   }
   EXPECT_EQ(letters, 24);
 
+  // A space after which the pen lies past the box is where the line breaks: it is dropped, so
+  // the 43-pixel "oui" starts the next line whole rather than as " ou" and "i" ("oui," ends
+  // at 49 pixels, so the space itself would not fit).
+  const std::vector<uint32_t> text = Decode("oui, oui");
+  for (int mode = kLineFitBreakLine; mode <= kLineFitBreakAndJustify; ++mode) {
+    ASSERT_TRUE(Lay(&atlas, "oui, oui", Params(&atlas, 49, 300, mode), &meshes));
+    std::vector<Quad> q = Quads(meshes);
+    ASSERT_EQ(q.size(), 7u) << mode;
+    const int32_t first = 300 - atlas.faceYPpem;
+    for (size_t k = 0; k < 7; ++k) {
+      const uint32_t c = text[k < 4 ? k : k + 1];
+      EXPECT_EQ(q[k].y0 - Bearing(c), float(k < 4 ? first : first - LineHeight())) << mode;
+    }
+  }
 }
 
 TEST_F(LayoutTest, RightAlignedLineEndsAtTheBoxEdge) {
