@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <mmsystem.h>
 
-#include <atomic>
+#include <mutex>
 
 #include "app/report.h"
 #include "audio/audio_engine.h"
@@ -14,32 +14,20 @@ constexpr int kBufferCount = 2;
 constexpr DWORD kWakeMs = 50;
 constexpr DWORD kJoinMs = 2000;
 
+// The mixing thread reaches the engine only through `engine`, under `lock`: once StopWinMM has
+// cleared it, the engine may be freed whatever the driver does. A thread that outlives
+// StopWinMM's wait (a driver stuck in a call) frees the back end itself when it ends.
 struct WinMMBackend {
   HWAVEOUT device;
   HANDLE bufferDone;
   HANDLE thread;
-  std::atomic<bool> stop;
+  std::mutex lock;       // guards engine, abandoned and finished
+  AudioEngine* engine;   // null: stop
+  bool abandoned;        // StopWinMM stopped waiting: the thread cleans up
+  bool finished;         // the thread has left its loop
   WAVEHDR headers[kBufferCount];
   int16_t buffers[kBufferCount][kAudioBufferFrames * kAudioChannels];
 };
-
-DWORD WINAPI MixThread(void* arg) {
-  AudioEngine* engine = static_cast<AudioEngine*>(arg);
-  WinMMBackend* b = static_cast<WinMMBackend*>(engine->backend);
-  while (!b->stop.load()) {
-    for (WAVEHDR& h : b->headers) {
-      if (h.dwFlags & WHDR_INQUEUE) continue;
-      engine->Mix(reinterpret_cast<int16_t*>(h.lpData), kAudioBufferFrames);
-      if (waveOutWrite(b->device, &h, sizeof h) != MMSYSERR_NOERROR) {
-        // The device went away: stop feeding it; the game goes on silently.
-        b->stop.store(true);
-        break;
-      }
-    }
-    WaitForSingleObject(b->bufferDone, kWakeMs);
-  }
-  return 0;
-}
 
 void CloseDevice(WinMMBackend* b) {
   waveOutReset(b->device);  // hands every queued buffer back at once
@@ -49,16 +37,90 @@ void CloseDevice(WinMMBackend* b) {
   CloseHandle(b->bufferDone);
 }
 
+bool StopRequested(WinMMBackend* b) {
+  std::lock_guard<std::mutex> guard(b->lock);
+  return !b->engine;
+}
+
+// Fills the buffer from the engine; false once stop was requested. The driver is never called
+// under the lock, so a stuck driver never holds up StopWinMM.
+bool MixInto(WinMMBackend* b, WAVEHDR* h) {
+  std::lock_guard<std::mutex> guard(b->lock);
+  if (!b->engine) return false;
+  b->engine->Mix(reinterpret_cast<int16_t*>(h->lpData), kAudioBufferFrames);
+  return true;
+}
+
+// The device refused a buffer (unplugged, driver gone): playback ends for good, said once; the
+// game goes on silent.
+void EndPlayback(WinMMBackend* b, MMRESULT error) {
+  std::lock_guard<std::mutex> guard(b->lock);
+  AudioEngine* engine = b->engine;
+  if (!engine) return;
+  Report("Audio: the wave output device stopped taking sound (waveOutWrite error %u); the game "
+         "goes on silent", static_cast<unsigned>(error));
+  std::lock_guard<std::mutex> engineGuard(engine->lock);
+  engine->running = false;
+  MixerReset(&engine->mixer);
+}
+
+DWORD WINAPI MixThread(void* arg) {
+  WinMMBackend* b = static_cast<WinMMBackend*>(arg);
+  bool playing = true;
+  while (playing && !StopRequested(b)) {
+    for (WAVEHDR& h : b->headers) {
+      if (h.dwFlags & WHDR_INQUEUE) continue;
+      if (!MixInto(b, &h)) {
+        playing = false;
+        break;
+      }
+      const MMRESULT written = waveOutWrite(b->device, &h, sizeof h);
+      if (written != MMSYSERR_NOERROR) {
+        EndPlayback(b, written);
+        playing = false;
+        break;
+      }
+    }
+    if (playing) WaitForSingleObject(b->bufferDone, kWakeMs);
+  }
+  bool cleanUp;
+  {
+    std::lock_guard<std::mutex> guard(b->lock);
+    b->finished = true;
+    cleanUp = b->abandoned;
+  }
+  if (cleanUp) {
+    CloseDevice(b);
+    CloseHandle(b->thread);
+    delete b;
+  }
+  return 0;
+}
+
 void StopWinMM(AudioEngine* engine) {
   WinMMBackend* b = static_cast<WinMMBackend*>(engine->backend);
   if (!b) return;
-  b->stop.store(true);
+  {
+    std::lock_guard<std::mutex> guard(b->lock);
+    b->engine = nullptr;
+  }
   SetEvent(b->bufferDone);
   if (WaitForSingleObject(b->thread, kJoinMs) != WAIT_OBJECT_0) {
-    // A stuck driver must not hang the shut-down: leave the thread and its device to the
-    // process's end rather than free what it still uses.
-    Report("Audio: the mixing thread did not stop; leaving the device open");
-    return;
+    bool finished;
+    {
+      std::lock_guard<std::mutex> guard(b->lock);
+      finished = b->finished;
+      b->abandoned = !finished;
+    }
+    if (!finished) {
+      // A stuck driver must not hang the shut-down: the thread, which no longer touches the
+      // engine, closes the device and frees the back end when the driver lets it go.
+      Report("Audio: the mixing thread did not stop within %lu ms; it closes the device when "
+             "the driver returns", static_cast<unsigned long>(kJoinMs));
+      return;
+    }
+    // It has just left its loop and touches nothing more: only its return is left.
+    WaitForSingleObject(b->thread, INFINITE);
   }
   CloseHandle(b->thread);
   CloseDevice(b);
@@ -68,7 +130,15 @@ void StopWinMM(AudioEngine* engine) {
 
 bool StartAudioBackend(AudioEngine* engine) {
   WinMMBackend* b = new WinMMBackend();
+  b->engine = engine;
+  // The device signals this event, so it is made first.
   b->bufferDone = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+  if (!b->bufferDone) {
+    Report("Audio: cannot create the buffer event (error %lu); the game runs silent",
+           static_cast<unsigned long>(GetLastError()));
+    delete b;
+    return false;
+  }
   WAVEFORMATEX format = {};
   format.wFormatTag = WAVE_FORMAT_PCM;
   format.nChannels = kAudioChannels;
@@ -78,10 +148,10 @@ bool StartAudioBackend(AudioEngine* engine) {
   format.nAvgBytesPerSec = format.nSamplesPerSec * format.nBlockAlign;
   const MMRESULT opened = waveOutOpen(&b->device, WAVE_MAPPER, &format,
                                       reinterpret_cast<DWORD_PTR>(b->bufferDone), 0, CALLBACK_EVENT);
-  if (!b->bufferDone || opened != MMSYSERR_NOERROR) {
+  if (opened != MMSYSERR_NOERROR) {
     Report("Audio: no wave output device (waveOutOpen error %u); the game runs silent",
            static_cast<unsigned>(opened));
-    if (b->bufferDone) CloseHandle(b->bufferDone);
+    CloseHandle(b->bufferDone);
     delete b;
     return false;
   }
@@ -89,7 +159,14 @@ bool StartAudioBackend(AudioEngine* engine) {
     WAVEHDR& h = b->headers[i];
     h.lpData = reinterpret_cast<LPSTR>(b->buffers[i]);
     h.dwBufferLength = sizeof b->buffers[i];
-    waveOutPrepareHeader(b->device, &h, sizeof h);
+    const MMRESULT prepared = waveOutPrepareHeader(b->device, &h, sizeof h);
+    if (prepared != MMSYSERR_NOERROR) {
+      Report("Audio: cannot prepare a wave buffer (waveOutPrepareHeader error %u); the game runs "
+             "silent", static_cast<unsigned>(prepared));
+      CloseDevice(b);
+      delete b;
+      return false;
+    }
   }
   {
     std::lock_guard<std::mutex> guard(engine->lock);
@@ -97,9 +174,10 @@ bool StartAudioBackend(AudioEngine* engine) {
     engine->backendCleanup = StopWinMM;
     engine->running = true;
   }
-  b->thread = CreateThread(nullptr, 0, MixThread, engine, 0, nullptr);
+  b->thread = CreateThread(nullptr, 0, MixThread, b, 0, nullptr);
   if (!b->thread) {
-    Report("Audio: cannot start the mixing thread; the game runs silent");
+    Report("Audio: cannot start the mixing thread (error %lu); the game runs silent",
+           static_cast<unsigned long>(GetLastError()));
     {
       std::lock_guard<std::mutex> guard(engine->lock);
       engine->backend = nullptr;

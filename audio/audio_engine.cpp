@@ -6,6 +6,8 @@ AudioEngine::AudioEngine() { MixerReset(&mixer); }
 
 bool AudioEngine::Init() {
   if (running) return true;
+  // A back end whose device failed is still there: it goes before a new one starts.
+  if (backendCleanup) Deinit();
   MixerReset(&mixer);
   return StartAudioBackend(this);
 }

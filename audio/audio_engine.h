@@ -12,7 +12,8 @@
 struct AudioEngine {
   Mixer mixer{};
   std::mutex lock;
-  bool running = false;  // a back end consumes the mix; false = silent, Play does nothing
+  bool running = false;  // a back end consumes the mix; false = silent (also once the device
+                         // failed), Play does nothing
   void* backend = nullptr;
   void (*backendCleanup)(AudioEngine* engine) = nullptr;
 
@@ -20,8 +21,10 @@ struct AudioEngine {
   // Starts the platform's back end. False (reported once) when there is no device: the engine
   // then stays silent and every other call still works.
   bool Init();
-  // Stops the back end (its thread and device) and returns to the silent state; never waits
-  // long, and may be called when Init failed or twice.
+  // Stops the back end (its thread and device) and returns to the silent state; waits 2 s at
+  // most, and may be called when Init failed or twice. Afterwards the back end's thread never
+  // touches the engine or its sounds again, even when a stuck driver keeps that thread alive,
+  // so both may be freed.
   void Deinit();
   void SetGlobalVolume(float volume);
   // Plays the sound once; the voice frees itself at the end. Returns the voice handle (0 when

@@ -27,6 +27,9 @@ void RestoreDisplay(const AppWindow* window) {
   }
 }
 
+// About one display frame: how long a pass waits for a message while nothing is shown.
+constexpr DWORD kHiddenPassMs = 16;
+
 int64_t Counter() {
   LARGE_INTEGER now;
   QueryPerformanceCounter(&now);
@@ -124,16 +127,28 @@ void RunFramePass(GameSession* session, FramePassTimes* times) {
   if (times) t.updateStart = Counter();
   Game::Update(game, dt);
   if (times) t.updateEnd = Counter();
-  gRenderer.BeginFrame();
-  if (times) t.drawStart = Counter();
-  Game::Draw(game);
-  if (times) t.drawEnd = Counter();
-  gRenderer.EndFrame();
+  // A minimised window (0 x 0) shows nothing: its frame is not drawn. Present does not wait on
+  // it, nor on an occluded window, so either would spin the loop: the pass then waits up to a
+  // display frame for a message instead (a restore wakes it at once). The game goes on updating
+  // every pass with the measured frame time.
+  const AppWindow* window = session->window;
+  const bool minimised = window->ClientWidth() <= 0 || window->ClientHeight() <= 0;
+  if (!minimised) {
+    gRenderer.BeginFrame();
+    if (times) t.drawStart = Counter();
+    Game::Draw(game);
+    if (times) t.drawEnd = Counter();
+    gRenderer.EndFrame();
+  } else if (times) {
+    t.drawStart = t.drawEnd = t.updateEnd;
+  }
   if (times) {
     t.endFrameEnd = Counter();
     *times = t;
   }
-  gRenderer.WaitForGpu();
+  if (!minimised) gRenderer.WaitForGpu();
+  if (minimised || gRenderer.occluded)
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, kHiddenPassMs, QS_ALLINPUT);
   session->previousCounter = current;
 }
 

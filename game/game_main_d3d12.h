@@ -24,8 +24,10 @@ struct FramePassTimes {
 // loading frame. False with the process's exit code when the game cannot start (reported and
 // shown to the user already).
 bool StartGame(HINSTANCE instance, GameSession* session, int* exitCode);
-// One pass of the loop: window messages, the frame time, update, draw, present, GPU wait.
-// `times` may be null.
+// One pass of the loop: window messages, the frame time, update, draw, present, GPU wait. A
+// minimised window (0 x 0) skips draw, present and GPU wait; while it is minimised or Present
+// reports it occluded, the pass ends with a wait of up to 16 ms for a message. `times` may be
+// null.
 void RunFramePass(GameSession* session, FramePassTimes* times);
 // Stops the audio engine and gives the desktop its display mode back.
 void StopGame(GameSession* session);

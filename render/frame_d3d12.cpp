@@ -138,6 +138,7 @@ void Renderer::EndFrame() {
   ID3D12CommandList* lists[1] = {commandList.Get()};
   commandQueue->ExecuteCommandLists(1, lists);
   hr = swapChain->Present(1, 0);
+  occluded = hr == DXGI_STATUS_OCCLUDED;
   if (FAILED(hr)) {
     Report("Renderer: present failed (HRESULT 0x%08lx)", static_cast<unsigned long>(hr));
   }

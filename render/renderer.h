@@ -90,6 +90,7 @@ struct Renderer {
   uint32_t lastBoundSampler = 0xFFFFFFFFu;
   bool ready = false;       // Init succeeded
   bool listOpen = false;    // the frame's command list is recording
+  bool occluded = false;    // the last Present reported DXGI_STATUS_OCCLUDED: nothing shown
   uint32_t pendingWidth = 0, pendingHeight = 0;  // the size of the last Resize
 
   Renderer();

@@ -1,10 +1,11 @@
-// Whole-file reading: the outcomes callers rely on, natively and under Wine.
+// Whole-file reading and the report line: the outcomes callers rely on, natively and under Wine.
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <string>
 
 #include "app/files.h"
+#include "app/report.h"
 
 namespace {
 
@@ -83,4 +84,14 @@ TEST(ReadWholeFile, LongPathsOpenTheSameFile) {
 TEST(ReadWholeFile, InvalidUtf8NameFails) {
   FileBytes file;
   EXPECT_FALSE(ReadWholeFile("bad\xFF\xFEname.txt", &file));
+}
+
+TEST(Report, PrintsALongLineWhole) {
+  // A compiler listing or a long menu id runs past any line buffer.
+  const std::string id(5000, 'x');
+  testing::internal::CaptureStdout();
+  Report("menu.json: choice %s of node %d has no text", id.c_str(), 7);
+  Report("short %d", 1);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(),
+            "menu.json: choice " + id + " of node 7 has no text\nshort 1\n");
 }

@@ -1,13 +1,21 @@
 // The WinMM back end under Wine: it opens the device, plays for a second and shuts down within a
 // second. The null audio device does not keep real time, so nothing here measures playback speed.
+// Natively the same back end runs over a fake driver (fake_winmm/) that can stall or fail, under
+// the sanitizers: a stuck driver, an unplugged device and a failed event.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
+#include <string>
 
 #include "audio/audio_engine.h"
+
+#if defined(KESTRA_FAKE_WINMM)
+#include "tests/audio/fake_winmm/fake_winmm.h"
+#endif
 
 namespace {
 
@@ -37,5 +45,87 @@ TEST(WinMMBackend, OpensPlaysAndDeinitialisesQuickly) {
   EXPECT_LT(GetTickCount() - before, 1000u);
   EXPECT_EQ(engine.Play(tone), 0u);
 }
+
+#if defined(KESTRA_FAKE_WINMM)
+
+template <typename Condition>
+bool WaitUntil(Condition condition, DWORD milliseconds) {
+  const DWORD start = GetTickCount();
+  while (!condition()) {
+    if (GetTickCount() - start > milliseconds) return false;
+    Sleep(5);
+  }
+  return true;
+}
+
+std::unique_ptr<Sound> LongTone() {
+  std::unique_ptr<Sound> s(new Sound());
+  s->samples.assign(size_t{kAudioSampleRate} * 2 * 60, 1000);  // a minute
+  return s;
+}
+
+TEST(WinMMBackend, StuckDriverNeverSeesTheFreedEngine) {
+  gFakeWinMM.failWrites = false;
+  std::unique_ptr<Sound> tone = LongTone();
+  AudioEngine* engine = new AudioEngine();
+  ASSERT_TRUE(engine->Init());
+  EXPECT_NE(engine->Play(*tone), 0u);
+  gFakeWinMM.stallNextWriteMs = 2500;
+  ASSERT_TRUE(WaitUntil([] { return gFakeWinMM.stalledWrites.load() == 1; }, 2000));
+
+  testing::internal::CaptureStdout();
+  const DWORD before = GetTickCount();
+  engine->Deinit();  // gives up on the thread after its bound
+  const DWORD took = GetTickCount() - before;
+  const std::string out = testing::internal::GetCapturedStdout();
+  EXPECT_LT(took, 2400u);
+  EXPECT_NE(out.find("did not stop"), std::string::npos) << out;
+  delete engine;
+  tone.reset();
+  // The write returns after the engine and the sound are gone: the thread must touch neither
+  // (ASan watches) and closes the device as it ends.
+  EXPECT_TRUE(WaitUntil([] { return gFakeWinMM.runningThreads.load() == 0; }, 3000));
+  EXPECT_EQ(gFakeWinMM.openDevices.load(), 0);
+}
+
+TEST(WinMMBackend, UnpluggedDeviceEndsPlaybackWithOneReport) {
+  std::unique_ptr<Sound> tone = LongTone();
+  AudioEngine engine;
+  ASSERT_TRUE(engine.Init());
+  testing::internal::CaptureStdout();
+  EXPECT_NE(engine.Play(*tone), 0u);
+  gFakeWinMM.failWrites = true;
+  const bool ended = WaitUntil([&] { return engine.Play(*tone) == 0; }, 2000);
+  Sleep(100);  // time for a second report, should there be one
+  const std::string out = testing::internal::GetCapturedStdout();
+  gFakeWinMM.failWrites = false;
+  EXPECT_TRUE(ended);
+  EXPECT_EQ(engine.ActiveVoiceCount(), 0u);
+  EXPECT_NE(out.find("waveOutWrite error 6"), std::string::npos) << out;
+  EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 1) << out;
+  engine.Deinit();
+  EXPECT_EQ(gFakeWinMM.runningThreads.load(), 0);
+  EXPECT_EQ(gFakeWinMM.openDevices.load(), 0);
+  // A new start opens a new device and plays again.
+  ASSERT_TRUE(engine.Init());
+  EXPECT_NE(engine.Play(*tone), 0u);
+  engine.Deinit();
+  EXPECT_EQ(gFakeWinMM.openDevices.load(), 0);
+}
+
+TEST(WinMMBackend, FailedEventReportsItsErrorAndOpensNoDevice) {
+  gFakeWinMM.createEventError = 8;  // ERROR_NOT_ENOUGH_MEMORY
+  AudioEngine engine;
+  testing::internal::CaptureStdout();
+  EXPECT_FALSE(engine.Init());
+  const std::string out = testing::internal::GetCapturedStdout();
+  gFakeWinMM.createEventError = 0;
+  EXPECT_NE(out.find("error 8"), std::string::npos) << out;
+  EXPECT_EQ(gFakeWinMM.openDevices.load(), 0);
+  EXPECT_EQ(engine.Play(Sound()), 0u);
+  engine.Deinit();
+}
+
+#endif
 
 }  // namespace

@@ -187,11 +187,33 @@ def main():
     if small != large and not heights[large] > heights[small] * 1.3:
         fail("the text did not grow with the window")
 
-    # Minimise and restore: the game goes on drawing.
+    # Minimise and restore: the game goes on drawing, and while minimised it does not spin (a
+    # fifth of one core at most, all of its threads counted).
+    def cpu_ticks():
+        exe = os.path.join(BUILD, "kestra.exe").encode()
+        total = 0
+        for pid in filter(str.isdigit, os.listdir("/proc")):
+            try:
+                with open("/proc/%s/cmdline" % pid, "rb") as f:
+                    if not f.read().startswith(exe):
+                        continue
+                with open("/proc/%s/stat" % pid) as f:
+                    fields = f.read().rsplit(")", 1)[1].split()
+            except OSError:
+                continue
+            total += int(fields[11]) + int(fields[12])  # utime + stime
+        return total
+
     run(["wine", os.path.join(BUILD, "tests", "app", "window_tool.exe"), "minimize"])
-    time.sleep(1.5)
+    time.sleep(1.0)
+    ticks, start = cpu_ticks(), time.time()
+    time.sleep(3.0)
+    cores = (cpu_ticks() - ticks) / os.sysconf("SC_CLK_TCK") / (time.time() - start)
+    print("  minimised: %.2f cores" % cores)
     if not game.alive():
         fail("the game ended when minimised")
+    if cores >= 0.2:
+        fail("the minimised game spins: %.2f cores" % cores)
     run(["wine", os.path.join(BUILD, "tests", "app", "window_tool.exe"), "restore"])
     time.sleep(1.5)
     game.client_rect()
