@@ -90,6 +90,7 @@ struct Renderer {
   uint32_t lastBoundSampler = 0xFFFFFFFFu;
   bool ready = false;       // Init succeeded
   bool listOpen = false;    // the frame's command list is recording
+  bool ringFailureReported = false;  // a ring or heap re-creation failed since the last success
   uint32_t pendingWidth = 0, pendingHeight = 0;  // the size of the last Resize
 
   Renderer();
@@ -135,7 +136,10 @@ struct Renderer {
   // ring's class is full (counted in ring.skippedPushes).
   void DrawIndexed(uint32_t indexBufferId, uint32_t vertexBufferId);
 
-  void CreateConstantRing(uint64_t size);
+  // Makes a ring buffer of size bytes and a heap for every class's blocks, then puts them in
+  // place of the old ones. False (reported once until one succeeds) when either cannot be
+  // made: the old ring and heap then stay as they were.
+  bool CreateConstantRing(uint64_t size);
   bool PushConstants(const void* data, uint64_t size);
   void FreeTextureSlot(uint32_t slot);
 

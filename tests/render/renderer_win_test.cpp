@@ -594,6 +594,40 @@ TEST_F(RendererFrames, FullConstantClassSkipsTheDrawThenGrows) {
   EXPECT_GE(gRenderer.ring.classes[2].capacity, 11u);
 }
 
+// Last of the frames: it leaves the ring at its largest, where no class can grow any more.
+TEST_F(RendererFrames, ConstantRingGrowthStopsAtTheHeapLimit) {
+  // 100,000 skipped pushes would book 1.1 million views; a shader-visible heap holds 1,000,000.
+  const uint64_t skippedBefore = gRenderer.ring.skippedPushes;
+  const std::vector<uint8_t> constants(256, 0);
+  RunFrame([&] {
+    for (int i = 0; i < 100000; ++i) gRenderer.PushConstants(constants.data(), constants.size());
+  });
+  EXPECT_GT(gRenderer.ring.skippedPushes, skippedBefore + 90000);
+  RunFrame([] {});  // the frame begin that grows the ring
+  // A ring that cannot be made leaves the one in use, with its heap and views, in place.
+  ID3D12DescriptorHeap* heapBefore = gRenderer.cbvSrvHeap.Get();
+  testing::internal::CaptureStdout();
+  EXPECT_FALSE(gRenderer.CreateConstantRing(uint64_t(1) << 50));
+  const std::string printed = testing::internal::GetCapturedStdout();
+  EXPECT_NE(printed.find("constant ring"), std::string::npos) << printed;
+  EXPECT_EQ(gRenderer.cbvSrvHeap.Get(), heapBefore);
+  for (int frame = 0; frame < 2; ++frame) {
+    Frame f = RunFrame([&] {
+      gRenderer.ClearColor(0, 0, 0, 1);
+      DrawQuad(program(), white(), 0, 0, 20, 20, 0, 0, 1, 0, 1);
+      DrawQuad(program(), white(), 50, 50, 20, 20, 0, 0, 0, 1, 1);
+    });
+    ExpectPixel(f, 10, 10, 0, 255, 0, 255);
+    ExpectPixel(f, 60, 60, 0, 0, 255, 255);
+    ExpectPixel(f, 30, 30, 0, 0, 0, 255, 0);
+  }
+  D3D12_DESCRIPTOR_HEAP_DESC heap;
+  gRenderer.cbvSrvHeap->GetDesc(&heap);
+  EXPECT_EQ(heap.NumDescriptors, kMaxShaderVisibleDescriptors);
+  EXPECT_EQ(RingTotalBlocks(gRenderer.ring), kRingMaxBlocks);
+  EXPECT_TRUE(DeviceAlive());
+}
+
 TEST(RendererStart, FailsCleanlyWithoutAWindow) {
   auto r = std::make_unique<Renderer>();
   testing::internal::CaptureStdout();
