@@ -103,6 +103,11 @@ void Game::OnWindowResize(Game* self, uint32_t width, uint32_t height) {
 void Game::ResizeThunk(void* game) { OnViewportResize(static_cast<Game*>(game)); }
 
 void Game::OnViewportResize(Game* game) {
+  // The swap chain may have kept its last size (a resize it refused): draw at that one.
+  if (gRenderer.ready && gRenderer.viewport.Width >= 1.0f && gRenderer.viewport.Height >= 1.0f) {
+    game->viewportWidth = static_cast<int32_t>(gRenderer.viewport.Width);
+    game->viewportHeight = static_cast<int32_t>(gRenderer.viewport.Height);
+  }
   gRenderer.SetViewport(0, 0, game->viewportWidth, game->viewportHeight);
   game->viewportX = 0;
   game->viewportY = 0;

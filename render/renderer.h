@@ -91,6 +91,7 @@ struct Renderer {
   bool ready = false;       // Init succeeded
   bool listOpen = false;    // the frame's command list is recording
   bool ringFailureReported = false;  // a ring or heap re-creation failed since the last success
+  bool resizeFailureReported = false;  // the last swap-chain resize failed
   uint32_t pendingWidth = 0, pendingHeight = 0;  // the size of the last Resize
 
   Renderer();

@@ -478,6 +478,38 @@ TEST_F(RendererFrames, MinimisedWindowKeepsTheSwapChainAndRenderingGoesOn) {
   ExpectPixel(g, 100, 100, 0, 0, 255, 255);
 }
 
+TEST_F(RendererFrames, FailedSwapChainResizeKeepsTheLastSizeEverywhere) {
+  // A back buffer still referenced makes the swap chain refuse to resize; it keeps its buffers.
+  ComPtr<ID3D12Resource> held = gRenderer.backBuffers[0];
+  gRenderer.Resize(240, 180);
+  testing::internal::CaptureStdout();
+  Frame f = RunFrame([&] {
+    gRenderer.ClearColor(0, 0, 1, 1);
+    DrawQuad(program(), white(), 0, 0, 10, 10, 0, 1, 0, 0, 1);
+  });
+  const std::string printed = testing::internal::GetCapturedStdout();
+  EXPECT_NE(printed.find("cannot resize the swap chain"), std::string::npos) << printed;
+  EXPECT_EQ(f.width, uint32_t(kWidth));
+  EXPECT_EQ(gRenderer.viewport.Width, float(kWidth));
+  EXPECT_EQ(gRenderer.viewport.Height, float(kHeight));
+  D3D12_RESOURCE_DESC depth;
+  gRenderer.depthBuffer->GetDesc(&depth);
+  EXPECT_EQ(depth.Width, uint64_t(kWidth));
+  EXPECT_EQ(depth.Height, uint32_t(kHeight));
+  ExpectPixel(f, 5, 5, 255, 0, 0, 255);
+  ExpectPixel(f, 100, 100, 0, 0, 255, 255);
+  held.Reset();
+  gRenderer.Resize(240, 180);
+  Frame g = RunFrame([] { gRenderer.ClearColor(0, 1, 0, 1); });
+  EXPECT_EQ(g.width, 240u);
+  gRenderer.depthBuffer->GetDesc(&depth);
+  EXPECT_EQ(depth.Width, 240u);
+  ExpectPixel(g, 5, 5, 0, 255, 0, 255);
+  gRenderer.Resize(kWidth, kHeight);
+  RunFrame([] {});
+  EXPECT_TRUE(DeviceAlive());
+}
+
 TEST_F(RendererFrames, ShaderWithASyntaxErrorIsReportedAndItsDrawsSkipped) {
   ASSERT_TRUE(WriteText("render_test_broken.hlsl",
                         "float4 VSMain(float3 p : POSITION) : SV_Position { return p +; }\n"
