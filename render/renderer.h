@@ -92,6 +92,8 @@ struct Renderer {
   bool listOpen = false;    // the frame's command list is recording
   bool ringFailureReported = false;  // a ring or heap re-creation failed since the last success
   bool resizeFailureReported = false;  // the last swap-chain resize failed
+  bool vertexIdsFullReported = false;  // an id was given back to a full free stack
+  bool indexIdsFullReported = false;
   uint32_t pendingWidth = 0, pendingHeight = 0;  // the size of the last Resize
 
   Renderer();
@@ -125,6 +127,9 @@ struct Renderer {
   // Origin top left; for this frame only.
   void SetViewport(int32_t x, int32_t y, int32_t width, int32_t height);
 
+  // Create: a new id, or all bits set when refused (not running, no such format, past 4 GiB).
+  // Update: rewrites in place or replaces the buffer under the same id; a refused update keeps
+  // the old buffer. A given-back id waits on a free stack to be taken by a later Create.
   uint32_t CreateVertexBuffer(uint32_t vertexCount, const float* vertices, int32_t vertexFormat);
   uint32_t UpdateVertexBuffer(uint32_t id, uint32_t vertexCount, const float* vertices,
                               int32_t vertexFormat);

@@ -608,6 +608,47 @@ TEST_F(RendererFrames, BuffersAreRewrittenInPlaceOrReplacedUnderTheSameId) {
   EXPECT_EQ(gRenderer.CreateVertexBuffer(4, v.data(), 0), second);
 }
 
+TEST_F(RendererFrames, RefusedBuffersLeaveNoHalfHandleAndIdsStayPut) {
+  const std::vector<float> v(8 * 11, 0.0f);
+  const uint32_t idx[6] = {0, 1, 2, 0, 2, 3};
+  const uint32_t freeVertexIds = gRenderer.freeVertexIds.count;
+  const size_t indexTable = gRenderer.indexBuffers.size();
+  testing::internal::CaptureStdout();
+  // 2^30 indices are 4 GiB, which a 32-bit view would wrap to 0 bytes.
+  EXPECT_EQ(gRenderer.CreateIndexBuffer(1u << 30, nullptr), 0xFFFFFFFFu);
+  MeshHandle tooMany;
+  MeshHandle::Upload(&tooMany, v.data(), 4, nullptr, 1u << 30, 0);
+  MeshHandle badFormat;
+  MeshHandle::Upload(&badFormat, v.data(), 4, idx, 6, 99);
+  EXPECT_NE(testing::internal::GetCapturedStdout().find("indices exceed"), std::string::npos);
+  for (const MeshHandle* h : {&tooMany, &badFormat}) {
+    EXPECT_EQ(h->vertexBuffer, 0xFFFFFFFFu);
+    EXPECT_EQ(h->indexBuffer, 0xFFFFFFFFu);
+  }
+  EXPECT_EQ(gRenderer.freeVertexIds.count, freeVertexIds + 1);  // the vertex id went back
+  EXPECT_EQ(gRenderer.indexBuffers.size(), indexTable);
+
+  // With the free stack full, a buffer that must grow still keeps its handle's id; giving ids
+  // back to the full stack is reported once.
+  MeshHandle mesh;
+  UploadQuad(&mesh);
+  const FreeIdStack saved = gRenderer.freeVertexIds;
+  while (PushFreeId(&gRenderer.freeVertexIds, 0)) {
+  }
+  const uint32_t id = mesh.vertexBuffer;
+  MeshHandle::Upload(&mesh, v.data(), 8, idx, 6, 0);
+  EXPECT_EQ(mesh.vertexBuffer, id);
+  EXPECT_EQ(gRenderer.vertexBufferViews[id].SizeInBytes, 8u * 44);
+  testing::internal::CaptureStdout();
+  gRenderer.GiveBackVertexBuffer(id);
+  gRenderer.GiveBackVertexBuffer(id);
+  const std::string printed = testing::internal::GetCapturedStdout();
+  EXPECT_NE(printed.find("not reused"), std::string::npos) << printed;
+  EXPECT_EQ(printed.find("not reused"), printed.rfind("not reused")) << printed;
+  gRenderer.freeVertexIds = saved;
+  gRenderer.vertexIdsFullReported = false;
+}
+
 TEST_F(RendererFrames, FullConstantClassSkipsTheDrawThenGrows) {
   // The big program's 768-byte block has no room yet in this renderer.
   const uint64_t skippedBefore = gRenderer.ring.skippedPushes;
