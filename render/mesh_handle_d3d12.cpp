@@ -50,8 +50,9 @@ void SceneObject::Draw(const SceneObject* object, const Mat4* view) {
   // A texture that never loaded has no slot: drawing would sample whatever the descriptor table
   // last held (or nothing at the start of a frame, which the driver may not survive).
   if (!object->mesh || !object->texture || object->texture->slot == kNoTextureSlot) return;
+  // A slot whose texture could not be made again binds nothing either.
+  if (!Texture::Bind(object->texture)) return;
   const Mat4 model = SceneObjectModelMatrix(*object);
   const Mat4 modelView = MatMul(model, *view);
-  Texture::Bind(object->texture);
   MeshHandle::Draw(object->mesh, &model, &modelView);
 }

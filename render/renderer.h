@@ -94,6 +94,7 @@ struct Renderer {
   bool resizeFailureReported = false;  // the last swap-chain resize failed
   bool vertexIdsFullReported = false;  // an id was given back to a full free stack
   bool indexIdsFullReported = false;
+  bool emptySlotBindReported = false;  // a texture was bound whose slot holds no resource
   uint32_t pendingWidth = 0, pendingHeight = 0;  // the size of the last Resize
 
   Renderer();

@@ -563,6 +563,26 @@ TEST_F(RendererFrames, TextureRecreatedMidFrameDrawsTheNewContents) {
   Texture::ReleaseSlot(&t);
 }
 
+TEST_F(RendererFrames, TextureWhoseSlotLostItsResourceSkipsTheDraw) {
+  // As after a re-creation that failed: the texture keeps its slot, the slot holds nothing.
+  Texture lost;
+  ASSERT_TRUE(Texture::AllocSlot(&lost));
+  gRenderer.textureSlots[lost.slot].texture.Reset();
+  testing::internal::CaptureStdout();
+  Frame f = RunFrame([&] {
+    gRenderer.ClearColor(0, 0, 0, 1);
+    DrawQuad(program(), white(), 0, 0, 20, 20, 0, 0, 1, 0, 1);
+    DrawQuad(program(), &lost, 0, 0, 40, 40, 0, 1, 0, 0, 1);  // would sample white's table
+    DrawQuad(program(), &lost, 0, 0, 40, 40, 0, 1, 0, 0, 1);
+  });
+  const std::string printed = testing::internal::GetCapturedStdout();
+  EXPECT_NE(printed.find("holds no texture"), std::string::npos) << printed;
+  EXPECT_EQ(printed.find("holds no texture"), printed.rfind("holds no texture")) << printed;
+  ExpectPixel(f, 10, 10, 0, 255, 0, 255);
+  ExpectPixel(f, 30, 30, 0, 0, 0, 255, 0);
+  Texture::ReleaseSlot(&lost);
+}
+
 TEST_F(RendererFrames, EmptyMeshMakesNoBufferAndDrawsNothing) {
   MeshHandle empty;
   Frame f = RunFrame([&] {
