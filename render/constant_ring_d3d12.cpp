@@ -9,35 +9,41 @@
 
 bool Renderer::CreateConstantRing(uint64_t size) {
   // The new ring and heap are made first: when either cannot be had, the ones in use stay, so
-  // the heap that BeginFrame sets and the texture views in it are never lost.
+  // the heap that BeginFrame sets and the texture views in it are never lost. A ring of the
+  // size it already has is kept (only the heap grows), so two rings never live at once then.
   const uint64_t blocks = RingTotalBlocks(ring);
-  D3D12_HEAP_PROPERTIES heap = HeapOfType(D3D12_HEAP_TYPE_UPLOAD);
-  D3D12_RESOURCE_DESC desc = BufferDesc(size);
-  ComPtr<ID3D12Resource> newBuffer;
-  HRESULT hr = device->CreateCommittedResource(&heap, D3D12_HEAP_FLAG_NONE, &desc,
-                                               D3D12_RESOURCE_STATE_GENERIC_READ, nullptr,
-                                               IID_PPV_ARGS(&newBuffer));
-  if (FAILED(hr)) {
-    if (!ringFailureReported) {
-      Report("Renderer: cannot create the %llu-byte constant ring (HRESULT 0x%08lx); draws "
-             "that need more room stay skipped",
-             static_cast<unsigned long long>(size), static_cast<unsigned long>(hr));
+  ComPtr<ID3D12Resource> newBuffer = ringBuffer;
+  uint8_t* newMapping = ringMapping;
+  if (!ringBuffer || !ringMapping || size != ring.ringSize) {
+    D3D12_HEAP_PROPERTIES heap = HeapOfType(D3D12_HEAP_TYPE_UPLOAD);
+    D3D12_RESOURCE_DESC desc = BufferDesc(size);
+    newBuffer.Reset();
+    HRESULT hr = device->CreateCommittedResource(&heap, D3D12_HEAP_FLAG_NONE, &desc,
+                                                 D3D12_RESOURCE_STATE_GENERIC_READ, nullptr,
+                                                 IID_PPV_ARGS(&newBuffer));
+    if (FAILED(hr)) {
+      if (!ringFailureReported) {
+        Report("Renderer: cannot create the %llu-byte constant ring (HRESULT 0x%08lx); draws "
+               "that need more room stay skipped",
+               static_cast<unsigned long long>(size), static_cast<unsigned long>(hr));
+      }
+      ringFailureReported = true;
+      return false;
     }
-    ringFailureReported = true;
-    return false;
-  }
-  D3D12_RANGE nothingRead = {0, 0};
-  void* mapping = nullptr;
-  if (FAILED(newBuffer->Map(0, &nothingRead, &mapping)) || !mapping) {
-    if (!ringFailureReported) Report("Renderer: cannot map the constant ring");
-    ringFailureReported = true;
-    return false;
+    D3D12_RANGE nothingRead = {0, 0};
+    void* mapping = nullptr;
+    if (FAILED(newBuffer->Map(0, &nothingRead, &mapping)) || !mapping) {
+      if (!ringFailureReported) Report("Renderer: cannot map the constant ring");
+      ringFailureReported = true;
+      return false;
+    }
+    newMapping = static_cast<uint8_t*>(mapping);
   }
   ComPtr<ID3D12DescriptorHeap> newHeap;
   D3D12_DESCRIPTOR_HEAP_DESC h = {D3D12_DESCRIPTOR_HEAP_TYPE_CBV_SRV_UAV,
                                   UINT(blocks + kRingFirstView),
                                   D3D12_DESCRIPTOR_HEAP_FLAG_SHADER_VISIBLE, 0};
-  hr = device->CreateDescriptorHeap(&h, IID_PPV_ARGS(&newHeap));
+  HRESULT hr = device->CreateDescriptorHeap(&h, IID_PPV_ARGS(&newHeap));
   if (FAILED(hr)) {
     if (!ringFailureReported) {
       Report("Renderer: cannot create the CBV/SRV heap of %llu descriptors (HRESULT 0x%08lx); "
@@ -46,13 +52,13 @@ bool Renderer::CreateConstantRing(uint64_t size) {
              static_cast<unsigned long>(hr));
     }
     ringFailureReported = true;
-    newBuffer->Unmap(0, nullptr);
+    if (newBuffer != ringBuffer) newBuffer->Unmap(0, nullptr);
     return false;
   }
   // Called between frames with the GPU idle: the old ring and heap can go at once.
-  if (ringMapping && ringBuffer) ringBuffer->Unmap(0, nullptr);
+  if (newBuffer != ringBuffer && ringMapping) ringBuffer->Unmap(0, nullptr);
   ringBuffer = std::move(newBuffer);
-  ringMapping = static_cast<uint8_t*>(mapping);
+  ringMapping = newMapping;
   cbvSrvHeap = std::move(newHeap);
   ringFailureReported = false;
   RingRecreated(&ring, size, blocks);
