@@ -29,7 +29,7 @@ Game::Game() {
   hoveredChoice = -1;
   affordableChoice = -1;
   textMeshes = MeshHandle::NewArray(kInitialTextMeshes);
-  textMeshCapacity = kInitialTextMeshes;
+  textMeshCapacity = textMeshes ? kInitialTextMeshes : 0;
   textMeshesUsed = 0;
 }
 

@@ -39,6 +39,7 @@ struct Game {
   MeshHandle* textMeshes{};  // count-prefixed array (MeshHandle::NewArray)
   uint32_t textMeshCapacity{};
   uint32_t textMeshesUsed{};
+  bool textMeshGrowthReported{};  // a larger text-mesh array could not be had
   uint8_t restartArmed{};
 
   // The dialogue (game/dialogue.h); the game owns every array and string.

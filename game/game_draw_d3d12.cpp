@@ -2,6 +2,7 @@
 // floating amounts, the dialogue with its highlights, the messages and the overlays.
 #include <cstdlib>
 
+#include "app/report.h"
 #include "game/dialogue.h"
 #include "game/game.h"
 #include "game/screen_layout.h"
@@ -103,9 +104,17 @@ void Game::DrawRect(Game* game, const Vec2& position, const Vec2& size, const fl
 void Game::Draw(Game* game) {
   // A frame that wanted more text meshes than there were makes room for all of them next frame.
   if (game->textMeshesUsed > game->textMeshCapacity && game->textMeshesUsed != 0) {
-    MeshHandle::DeleteArray(game->textMeshes);
-    game->textMeshes = MeshHandle::NewArray(game->textMeshesUsed + 1);
-    game->textMeshCapacity = game->textMeshesUsed + 1;
+    MeshHandle* grown = MeshHandle::NewArray(uint64_t(game->textMeshesUsed) + 1);
+    if (grown) {
+      MeshHandle::DeleteArray(game->textMeshes);
+      game->textMeshes = grown;
+      game->textMeshCapacity = game->textMeshesUsed + 1;
+    } else if (!game->textMeshGrowthReported) {
+      // The old meshes stay; the texts past them are skipped and the growth tried again.
+      Report("Game: no memory for %u text meshes; some texts are not drawn",
+             game->textMeshesUsed + 1);
+      game->textMeshGrowthReported = true;
+    }
   }
   game->textMeshesUsed = 0;
 

@@ -126,7 +126,16 @@ void Game::Init(Game* game) {
   LoadRow(game->enemySprites[kFighterCrouch], &game->enemySpriteSizes[kFighterCrouch],
           game->enemySpriteOffsets[kFighterCrouch], "crouch/enemy/left.png",
           "crouch/enemy/right.png", {120, 184.75247f}, zero, zero);
-  Texture::Load(&game->blackPixelTexture, "data/Kestra/blackpixel.bmp");
+  if (!Texture::Load(&game->blackPixelTexture, "data/Kestra/blackpixel.bmp")) {
+    // Reported by the loader. The colour program never samples it, but a rectangle draws only
+    // with a texture bound: one black texel made here keeps the panels and highlights.
+    static const uint8_t kBlack[4] = {0, 0, 0, 255};
+    game->blackPixelTexture.width = 1;
+    game->blackPixelTexture.height = 1;
+    game->blackPixelTexture.bytesPerTexel = 4;
+    game->blackPixelTexture.format = kTextureFormatRgba8;
+    Texture::Create(&game->blackPixelTexture, kBlack, kTextureLevelOnly);
+  }
 
   if (gAudioEngine) gAudioEngine->SetGlobalVolume(1.0f);
   // A sound that is missing or cannot be decoded stays silent (reported by the loader).

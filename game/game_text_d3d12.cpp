@@ -44,7 +44,7 @@ void Game::DrawTextV(Game* game, Vec2 position, const TextLayoutParams* params, 
     LayoutText(codePoints, static_cast<int32_t>(count), params, &game->textPageMeshes);
   }
 
-  if (game->textMeshesUsed >= game->textMeshCapacity) {
+  if (game->textMeshesUsed >= game->textMeshCapacity || !game->textMeshes) {
     // No mesh left this frame: counted, so the next frame makes room.
     ++game->textMeshesUsed;
     gRenderer.SetViewport(game->viewportX, game->viewportY, game->viewportWidth,
@@ -58,7 +58,9 @@ void Game::DrawTextV(Game* game, Vec2 position, const TextLayoutParams* params, 
   uint32_t stride = page ? static_cast<uint32_t>(VertexFormatStride(page->format)) : 0;
   uint32_t vertexCount = stride ? static_cast<uint32_t>(page->vertices.size() / stride) : 0;
   uint32_t indexCount = page ? static_cast<uint32_t>(page->indices.size() / 3 * 3) : 0;
-  // An empty text makes no GPU buffer and draws nothing.
+  // An empty text makes no GPU buffer and draws nothing. The page is made again first when the
+  // renderer took its slot back, so what is checked below is what the draw binds.
+  if (vertexCount != 0 && indexCount != 0) EnsureAtlasTextures(&atlas);
   if (vertexCount != 0 && indexCount != 0 && !atlas.pages.empty() &&
       atlas.pages[0].slot != kNoTextureSlot) {
     MeshHandle::Upload(mesh, page->vertices.data(), vertexCount, page->indices.data(), indexCount,
@@ -73,7 +75,6 @@ void Game::DrawTextV(Game* game, Vec2 position, const TextLayoutParams* params, 
     ShaderProgram::Bind(&game->textProgram);
     WriteShaderConstant(gCurrentProgram, "pos", pos, 3);
     WriteShaderConstant(gCurrentProgram, "scale", scale, 3);
-    EnsureAtlasTextures(&atlas);
     const AtlasPage& p = atlas.pages[0];
     Texture pageTexture;
     pageTexture.slot = p.slot;
@@ -82,8 +83,9 @@ void Game::DrawTextV(Game* game, Vec2 position, const TextLayoutParams* params, 
     pageTexture.height = p.height;
     pageTexture.bytesPerTexel = p.bytesPerTexel;
     pageTexture.format = p.format;
-    Texture::Bind(&pageTexture);
-    gRenderer.DrawIndexed(mesh->indexBuffer, mesh->vertexBuffer);
+    // A page whose texture could not be made binds nothing: the text is skipped rather than
+    // drawn with whatever table the last draw left.
+    if (Texture::Bind(&pageTexture)) gRenderer.DrawIndexed(mesh->indexBuffer, mesh->vertexBuffer);
     if (previous) ShaderProgram::Bind(previous);
   }
   gRenderer.SetViewport(game->viewportX, game->viewportY, game->viewportWidth,
@@ -103,6 +105,11 @@ void Game::OnWindowResize(Game* self, uint32_t width, uint32_t height) {
 void Game::ResizeThunk(void* game) { OnViewportResize(static_cast<Game*>(game)); }
 
 void Game::OnViewportResize(Game* game) {
+  // The swap chain may have kept its last size (a resize it refused): draw at that one.
+  if (gRenderer.ready && gRenderer.viewport.Width >= 1.0f && gRenderer.viewport.Height >= 1.0f) {
+    game->viewportWidth = static_cast<int32_t>(gRenderer.viewport.Width);
+    game->viewportHeight = static_cast<int32_t>(gRenderer.viewport.Height);
+  }
   gRenderer.SetViewport(0, 0, game->viewportWidth, game->viewportHeight);
   game->viewportX = 0;
   game->viewportY = 0;

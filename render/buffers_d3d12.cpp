@@ -1,5 +1,6 @@
 // Vertex and index buffers (upload heap, written through a mapping) and indexed drawing.
 #include <cstring>
+#include <utility>
 
 #include "app/report.h"
 #include "mesh/vertex_format.h"
@@ -52,6 +53,54 @@ bool VertexBytes(uint32_t n, int32_t format, uint64_t* bytes) {
   return true;
 }
 
+// Byte size of n indices, or false when it does not fit the 32-bit view.
+bool IndexBytes(uint32_t n, uint64_t* bytes) {
+  *bytes = uint64_t(n) * 4;
+  if (*bytes > 0xFFFFFFFFull) {
+    Report("Renderer: %u indices exceed a buffer's 4 GiB", n);
+    return false;
+  }
+  return true;
+}
+
+// The buffer of id made anew at its size (the old one retired). An empty mesh gets no
+// zero-byte buffer, and draws nothing.
+void MakeVertexBufferAt(Renderer* r, uint32_t id, uint64_t bytes, const float* vertices,
+                        int32_t format) {
+  // The old buffer of a reused id was given back between frames, so the GPU is done with it;
+  // retiring it still keeps it safe if a caller reuses an id within a frame.
+  r->RetireResource(std::move(r->vertexBuffers[id]));
+  r->vertexBufferViews[id] = {};
+  if (bytes == 0) return;
+  r->vertexBuffers[id] = MakeUploadBuffer(r->device.Get(), bytes, vertices);
+  if (!r->vertexBuffers[id]) return;
+  WriteBuffer(r->vertexBuffers[id].Get(), vertices, bytes);
+  r->vertexBufferViews[id] = {r->vertexBuffers[id]->GetGPUVirtualAddress(), UINT(bytes),
+                              UINT(VertexFormatStride(format) * 4)};
+}
+
+void MakeIndexBufferAt(Renderer* r, uint32_t id, uint64_t bytes, const uint32_t* indices,
+                       uint32_t n) {
+  r->RetireResource(std::move(r->indexBuffers[id]));
+  r->indexBufferViews[id] = {};
+  if (bytes == 0) return;
+  r->indexBuffers[id] = MakeUploadBuffer(r->device.Get(), bytes, indices);
+  if (!r->indexBuffers[id]) return;
+  WriteBuffer(r->indexBuffers[id].Get(), indices, bytes);
+  r->indexBufferViews[id].view = {r->indexBuffers[id]->GetGPUVirtualAddress(), UINT(bytes),
+                                  DXGI_FORMAT_R32_UINT};
+  r->indexBufferViews[id].indexCount = n;
+}
+
+// A full stack keeps nothing more; the ids past it stay unused in their tables.
+void GiveBackId(FreeIdStack* stack, uint32_t id, bool* fullReported, const char* kind) {
+  if (PushFreeId(stack, id) || *fullReported) return;
+  *fullReported = true;
+  Report("Renderer: the free %s-buffer ids fill their stack of %u; id %u and the ones given "
+         "back after it are not reused",
+         kind, FreeIdStack::kCapacity, id);
+}
+
 }  // namespace
 
 uint32_t Renderer::CreateVertexBuffer(uint32_t n, const float* vertices, int32_t format) {
@@ -62,19 +111,7 @@ uint32_t Renderer::CreateVertexBuffer(uint32_t n, const float* vertices, int32_t
     vertexBuffers.emplace_back();
     vertexBufferViews.push_back({});
   }
-  // The old buffer of a reused id was given back between frames, so the GPU is done with it;
-  // retiring it still keeps it safe if a caller reuses an id within a frame.
-  RetireResource(std::move(vertexBuffers[id]));
-  vertexBufferViews[id] = {};
-  // An empty mesh gets an id but no zero-byte buffer, and draws nothing.
-  if (bytes > 0) {
-    vertexBuffers[id] = MakeUploadBuffer(device.Get(), bytes, vertices);
-    if (vertexBuffers[id]) {
-      WriteBuffer(vertexBuffers[id].Get(), vertices, bytes);
-      vertexBufferViews[id] = {vertexBuffers[id]->GetGPUVirtualAddress(), UINT(bytes),
-                               UINT(VertexFormatStride(format) * 4)};
-    }
-  }
+  MakeVertexBufferAt(this, id, bytes, vertices, format);
   return id;
 }
 
@@ -88,37 +125,27 @@ uint32_t Renderer::UpdateVertexBuffer(uint32_t id, uint32_t n, const float* vert
     return id;
   }
   if (bytes == 0) return id;
-  // Too small: replace it under the same id.
-  PushFreeId(&freeVertexIds, id);
-  return CreateVertexBuffer(n, vertices, format);
+  // Too small: replaced under the same id, which never leaves the handle.
+  MakeVertexBufferAt(this, id, bytes, vertices, format);
+  return id;
 }
 
 uint32_t Renderer::CreateIndexBuffer(uint32_t n, const uint32_t* indices) {
-  if (!ready) return 0xFFFFFFFFu;
-  const uint64_t bytes = uint64_t(n) * 4;
+  uint64_t bytes = 0;
+  if (!ready || !IndexBytes(n, &bytes)) return 0xFFFFFFFFu;
   uint32_t id = TakeBufferId(&freeIndexIds, uint32_t(indexBuffers.size()));
   if (id == indexBuffers.size()) {
     indexBuffers.emplace_back();
     indexBufferViews.push_back({});
   }
-  RetireResource(std::move(indexBuffers[id]));
-  indexBufferViews[id] = {};
-  if (bytes > 0) {
-    indexBuffers[id] = MakeUploadBuffer(device.Get(), bytes, indices);
-    if (indexBuffers[id]) {
-      WriteBuffer(indexBuffers[id].Get(), indices, bytes);
-      indexBufferViews[id].view = {indexBuffers[id]->GetGPUVirtualAddress(), UINT(bytes),
-                                   DXGI_FORMAT_R32_UINT};
-      indexBufferViews[id].indexCount = n;
-    }
-  }
+  MakeIndexBufferAt(this, id, bytes, indices, n);
   return id;
 }
 
 uint32_t Renderer::UpdateIndexBuffer(uint32_t id, uint32_t n, const uint32_t* indices) {
-  if (!ready) return id;
+  uint64_t bytes = 0;
+  if (!ready || !IndexBytes(n, &bytes)) return id;
   if (id >= indexBuffers.size()) return CreateIndexBuffer(n, indices);
-  const uint64_t bytes = uint64_t(n) * 4;
   if (bytes <= indexBufferViews[id].view.SizeInBytes && indexBuffers[id]) {
     indexBufferViews[id].indexCount = n;
     WriteBuffer(indexBuffers[id].Get(), indices, bytes);
@@ -128,24 +155,18 @@ uint32_t Renderer::UpdateIndexBuffer(uint32_t id, uint32_t n, const uint32_t* in
     indexBufferViews[id].indexCount = 0;
     return id;
   }
-  PushFreeId(&freeIndexIds, id);
-  return CreateIndexBuffer(n, indices);
+  MakeIndexBufferAt(this, id, bytes, indices, n);
+  return id;
 }
 
 void Renderer::GiveBackVertexBuffer(uint32_t id) {
   if (id >= vertexBuffers.size()) return;
-  if (!PushFreeId(&freeVertexIds, id)) {
-    Report("Renderer: more than %u vertex buffers given back; id %u is not reused",
-           FreeIdStack::kCapacity, id);
-  }
+  GiveBackId(&freeVertexIds, id, &vertexIdsFullReported, "vertex");
 }
 
 void Renderer::GiveBackIndexBuffer(uint32_t id) {
   if (id >= indexBuffers.size()) return;
-  if (!PushFreeId(&freeIndexIds, id)) {
-    Report("Renderer: more than %u index buffers given back; id %u is not reused",
-           FreeIdStack::kCapacity, id);
-  }
+  GiveBackId(&freeIndexIds, id, &indexIdsFullReported, "index");
 }
 
 void Renderer::DrawIndexed(uint32_t indexId, uint32_t vertexId) {

@@ -1,51 +1,69 @@
 // The constant ring's GPU side: one persistently mapped upload buffer cut into blocks, a view
 // per block in the shared CBV/SRV heap, one block per draw.
 #include <cstring>
+#include <utility>
+#include <vector>
 
 #include "app/report.h"
 #include "render/renderer.h"
 
-void Renderer::CreateConstantRing(uint64_t size) {
-  if (ringMapping && ringBuffer) ringBuffer->Unmap(0, nullptr);
-  ringMapping = nullptr;
-  ringBuffer.Reset();
-  cbvSrvHeap.Reset();
-  RingRecreated(&ring, 0, 0);
-
-  D3D12_HEAP_PROPERTIES heap = HeapOfType(D3D12_HEAP_TYPE_UPLOAD);
-  D3D12_RESOURCE_DESC desc = BufferDesc(size);
-  HRESULT hr = device->CreateCommittedResource(&heap, D3D12_HEAP_FLAG_NONE, &desc,
-                                               D3D12_RESOURCE_STATE_GENERIC_READ, nullptr,
-                                               IID_PPV_ARGS(&ringBuffer));
-  if (FAILED(hr)) {
-    Report("Renderer: cannot create the %llu-byte constant ring (HRESULT 0x%08lx)",
-           static_cast<unsigned long long>(size), static_cast<unsigned long>(hr));
-    ringBuffer.Reset();
-    return;
-  }
-  D3D12_RANGE nothingRead = {0, 0};
-  void* mapping = nullptr;
-  if (FAILED(ringBuffer->Map(0, &nothingRead, &mapping)) || !mapping) {
-    Report("Renderer: cannot map the constant ring");
-    ringBuffer.Reset();
-    return;
-  }
-  ringMapping = static_cast<uint8_t*>(mapping);
-
+bool Renderer::CreateConstantRing(uint64_t size) {
+  // The new ring and heap are made first: when either cannot be had, the ones in use stay, so
+  // the heap that BeginFrame sets and the texture views in it are never lost. A ring of the
+  // size it already has is kept (only the heap grows), so two rings never live at once then.
   const uint64_t blocks = RingTotalBlocks(ring);
+  ComPtr<ID3D12Resource> newBuffer = ringBuffer;
+  uint8_t* newMapping = ringMapping;
+  if (!ringBuffer || !ringMapping || size != ring.ringSize) {
+    D3D12_HEAP_PROPERTIES heap = HeapOfType(D3D12_HEAP_TYPE_UPLOAD);
+    D3D12_RESOURCE_DESC desc = BufferDesc(size);
+    newBuffer.Reset();
+    HRESULT hr = device->CreateCommittedResource(&heap, D3D12_HEAP_FLAG_NONE, &desc,
+                                                 D3D12_RESOURCE_STATE_GENERIC_READ, nullptr,
+                                                 IID_PPV_ARGS(&newBuffer));
+    if (FAILED(hr)) {
+      if (!ringFailureReported) {
+        Report("Renderer: cannot create the %llu-byte constant ring (HRESULT 0x%08lx); draws "
+               "that need more room stay skipped",
+               static_cast<unsigned long long>(size), static_cast<unsigned long>(hr));
+      }
+      ringFailureReported = true;
+      return false;
+    }
+    D3D12_RANGE nothingRead = {0, 0};
+    void* mapping = nullptr;
+    if (FAILED(newBuffer->Map(0, &nothingRead, &mapping)) || !mapping) {
+      if (!ringFailureReported) Report("Renderer: cannot map the constant ring");
+      ringFailureReported = true;
+      return false;
+    }
+    newMapping = static_cast<uint8_t*>(mapping);
+  }
+  ComPtr<ID3D12DescriptorHeap> newHeap;
   D3D12_DESCRIPTOR_HEAP_DESC h = {D3D12_DESCRIPTOR_HEAP_TYPE_CBV_SRV_UAV,
                                   UINT(blocks + kRingFirstView),
                                   D3D12_DESCRIPTOR_HEAP_FLAG_SHADER_VISIBLE, 0};
-  hr = device->CreateDescriptorHeap(&h, IID_PPV_ARGS(&cbvSrvHeap));
+  HRESULT hr = device->CreateDescriptorHeap(&h, IID_PPV_ARGS(&newHeap));
   if (FAILED(hr)) {
-    Report("Renderer: cannot create the CBV/SRV heap of %llu descriptors (HRESULT 0x%08lx)",
-           static_cast<unsigned long long>(blocks + kRingFirstView),
-           static_cast<unsigned long>(hr));
-    cbvSrvHeap.Reset();
-    return;
+    if (!ringFailureReported) {
+      Report("Renderer: cannot create the CBV/SRV heap of %llu descriptors (HRESULT 0x%08lx); "
+             "draws that need more room stay skipped",
+             static_cast<unsigned long long>(blocks + kRingFirstView),
+             static_cast<unsigned long>(hr));
+    }
+    ringFailureReported = true;
+    if (newBuffer != ringBuffer) newBuffer->Unmap(0, nullptr);
+    return false;
   }
+  // Called between frames with the GPU idle: the old ring and heap can go at once.
+  if (newBuffer != ringBuffer && ringMapping) ringBuffer->Unmap(0, nullptr);
+  ringBuffer = std::move(newBuffer);
+  ringMapping = newMapping;
+  cbvSrvHeap = std::move(newHeap);
+  ringFailureReported = false;
   RingRecreated(&ring, size, blocks);
   WriteTextureViews();
+  return true;
 }
 
 void Renderer::WriteTextureViews() {
@@ -60,10 +78,17 @@ void Renderer::WriteTextureViews() {
 }
 
 void Renderer::StartConstantRingFrame() {
+  // Growth re-lays the classes; kept so they can go back to the layout the ring in use has.
+  std::vector<ConstantSizeClass> before;
+  if (ring.growthPending) before = ring.classes;
   RingFrameStartPlan plan = PlanRingFrameStart(&ring);
-  if (plan.recreate) CreateConstantRing(plan.newRingSize);
+  if (plan.recreate && !CreateConstantRing(plan.newRingSize)) {
+    // The old ring, heap and views stay in use; the pushes that wanted the larger classes are
+    // skipped (and counted) again, and the growth is tried at the next frame begin after them.
+    if (!before.empty()) ring.classes = std::move(before);
+    plan.writeViews = false;
+  }
   if (!ringBuffer || !cbvSrvHeap) {
-    // Without a ring every push fails and every draw is skipped; the heap keeps its textures.
     FinishRingFrameStart(&ring);
     return;
   }

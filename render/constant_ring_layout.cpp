@@ -37,18 +37,29 @@ uint64_t RingSpanBytes(const ConstantRingLayout& ring) {
 
 RingFrameStartPlan PlanRingFrameStart(ConstantRingLayout* ring) {
   RingFrameStartPlan plan = {false, ring->ringSize, false};
+  bool capped = false;
   if (ring->growthPending) {
+    const uint64_t total = RingTotalBlocks(*ring);
+    uint64_t room = total < kRingMaxBlocks ? kRingMaxBlocks - total : 0;
     for (ConstantSizeClass& c : ring->classes) {
-      if (c.used > c.capacity) c.capacity = c.used;
+      if (c.used <= c.capacity) continue;
+      uint64_t grow = c.used - c.capacity;
+      if (grow > room) {
+        grow = room;
+        capped = true;
+      }
+      c.capacity += grow;
+      room -= grow;
     }
     LayOutOffsets(ring);
     plan.writeViews = true;
   }
   // The bytes asked for can undercount the blocks' span (classes grow by their failed pushes),
-  // so the ring must cover whichever is larger or the last blocks would lie past its end.
+  // so the ring must cover whichever is larger or the last blocks would lie past its end. When
+  // the growth was capped, the bytes asked for past the cap have no block to go in.
+  const uint64_t span = RingSpanBytes(*ring);
   uint64_t needed = ring->bytesRequested;
-  uint64_t span = RingSpanBytes(*ring);
-  if (span > needed) needed = span;
+  if (span > needed || capped) needed = span;
   if (needed > ring->ringSize) {
     plan.recreate = true;
     plan.newRingSize = needed;

@@ -18,6 +18,10 @@ struct ConstantSizeClass {
 constexpr uint64_t kRingFirstView = 256;  // views 0-255 are the texture slots'
 constexpr uint64_t kRingBlockAlign = 256;
 constexpr uint64_t kRingStartBytes = 260046848;  // 248 MiB
+// A shader-visible CBV/SRV heap may hold at most 1,000,000 descriptors; the texture views take
+// the first 256, the blocks share the rest.
+constexpr uint64_t kMaxShaderVisibleDescriptors = 1000000;
+constexpr uint64_t kRingMaxBlocks = kMaxShaderVisibleDescriptors - kRingFirstView;
 
 struct ConstantRingLayout {
   std::vector<ConstantSizeClass> classes;
@@ -49,6 +53,7 @@ uint64_t RingTotalBlocks(const ConstantRingLayout& ring);
 uint64_t RingSpanBytes(const ConstantRingLayout& ring);
 // Frame begin, first half: grows the classes after a frame with failed pushes and says what the
 // GPU side must re-create. The ring is always made large enough to hold every class's blocks.
+// All classes together never pass kRingMaxBlocks: pushes past that stay skipped.
 RingFrameStartPlan PlanRingFrameStart(ConstantRingLayout* ring);
 // Frame begin, second half (after the GPU side followed the plan): all blocks free.
 void FinishRingFrameStart(ConstantRingLayout* ring);

@@ -56,10 +56,13 @@ void ApplyResize(Renderer* r) {
     r->backBuffers[0].Reset();
     r->backBuffers[1].Reset();
     HRESULT hr = r->swapChain->ResizeBuffers(2, w, h, DXGI_FORMAT_R8G8B8A8_UNORM, 0);
-    if (FAILED(hr)) {
-      Report("Renderer: cannot resize the swap chain to %ux%u (HRESULT 0x%08lx)", w, h,
-             static_cast<unsigned long>(hr));
+    const bool resized = SUCCEEDED(hr);
+    if (!resized && !r->resizeFailureReported) {
+      Report("Renderer: cannot resize the swap chain to %ux%u (HRESULT 0x%08lx); drawing goes "
+             "on at the last size",
+             w, h, static_cast<unsigned long>(hr));
     }
+    r->resizeFailureReported = !resized;
     for (UINT i = 0; i < 2; ++i) {
       r->swapChain->GetBuffer(i, IID_PPV_ARGS(r->backBuffers[i].ReleaseAndGetAddressOf()));
       D3D12_CPU_DESCRIPTOR_HANDLE h2 = CpuHeapStart(r->rtvHeap.Get());
@@ -67,7 +70,18 @@ void ApplyResize(Renderer* r) {
       r->device->CreateRenderTargetView(r->backBuffers[i].Get(), nullptr, h2);
     }
     r->currentBackBuffer = r->swapChain->GetCurrentBackBufferIndex();
-    r->CreateDepthBuffer(w, h);
+    if (resized) {
+      r->CreateDepthBuffer(w, h);
+    } else {
+      // The swap chain keeps its buffers: the viewport and the depth buffer stay at their size.
+      DXGI_SWAP_CHAIN_DESC1 kept = {};
+      r->swapChain->GetDesc1(&kept);
+      r->viewport.Width = float(kept.Width);
+      r->viewport.Height = float(kept.Height);
+      r->scissor = {0, 0, LONG(kept.Width), LONG(kept.Height)};
+      r->pendingWidth = kept.Width;
+      r->pendingHeight = kept.Height;
+    }
   }
   r->resizePending = false;
   // A callback may register another; the length is read each time.

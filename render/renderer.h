@@ -91,6 +91,11 @@ struct Renderer {
   bool ready = false;       // Init succeeded
   bool listOpen = false;    // the frame's command list is recording
   bool occluded = false;    // the last Present reported DXGI_STATUS_OCCLUDED: nothing shown
+  bool ringFailureReported = false;  // a ring or heap re-creation failed since the last success
+  bool resizeFailureReported = false;  // the last swap-chain resize failed
+  bool vertexIdsFullReported = false;  // an id was given back to a full free stack
+  bool indexIdsFullReported = false;
+  bool emptySlotBindReported = false;  // a texture was bound whose slot holds no resource
   uint32_t pendingWidth = 0, pendingHeight = 0;  // the size of the last Resize
 
   Renderer();
@@ -124,6 +129,9 @@ struct Renderer {
   // Origin top left; for this frame only.
   void SetViewport(int32_t x, int32_t y, int32_t width, int32_t height);
 
+  // Create: a new id, or all bits set when refused (not running, no such format, past 4 GiB).
+  // Update: rewrites in place or replaces the buffer under the same id; a refused update keeps
+  // the old buffer. A given-back id waits on a free stack to be taken by a later Create.
   uint32_t CreateVertexBuffer(uint32_t vertexCount, const float* vertices, int32_t vertexFormat);
   uint32_t UpdateVertexBuffer(uint32_t id, uint32_t vertexCount, const float* vertices,
                               int32_t vertexFormat);
@@ -136,7 +144,10 @@ struct Renderer {
   // ring's class is full (counted in ring.skippedPushes).
   void DrawIndexed(uint32_t indexBufferId, uint32_t vertexBufferId);
 
-  void CreateConstantRing(uint64_t size);
+  // Makes a ring buffer of size bytes and a heap for every class's blocks, then puts them in
+  // place of the old ones. False (reported once until one succeeds) when either cannot be
+  // made: the old ring and heap then stay as they were.
+  bool CreateConstantRing(uint64_t size);
   bool PushConstants(const void* data, uint64_t size);
   void FreeTextureSlot(uint32_t slot);
 

@@ -211,8 +211,7 @@ bool Renderer::Init() {
   }
 
   ring.bytesRequested = 0;
-  CreateConstantRing(kRingStartBytes);
-  if (!ringBuffer || !ringMapping || !cbvSrvHeap) return false;
+  if (!CreateConstantRing(kRingStartBytes)) return false;
   freeVertexIds.count = 0;
   freeIndexIds.count = 0;
   stagedUploads.clear();

@@ -38,8 +38,10 @@ struct Texture {
   // bound at once, also in the middle of a frame. False (reported) on failure.
   static bool Create(Texture* texture, const uint8_t* pixels, uint32_t mipMode);
   // Binds the texture to t0 and its sampler to s0 for the following draws of this frame.
-  // A texture without a slot binds nothing.
-  static void Bind(const Texture* texture);
+  // False when nothing was bound (outside a frame, no slot, or a slot whose texture could not
+  // be made, reported once): the draw that needs it must be skipped, or it would sample
+  // whatever table was bound before.
+  static bool Bind(const Texture* texture);
   // Moves the texture to the sampler entry with point filtering and otherwise equal settings.
   static void UsePointFilter(Texture* texture);
   // Moves the texture to the sampler entry with mirror addressing and otherwise equal settings.

@@ -219,10 +219,17 @@ bool Texture::Create(Texture* texture, const uint8_t* pixels, uint32_t mipMode) 
   return true;
 }
 
-void Texture::Bind(const Texture* texture) {
+bool Texture::Bind(const Texture* texture) {
   Renderer& r = gRenderer;
-  if (!r.ready || !r.listOpen || !texture || texture->slot >= kTextureSlotCount) return;
-  if (!r.textureSlots[texture->slot].texture) return;
+  if (!r.ready || !r.listOpen || !texture || texture->slot >= kTextureSlotCount) return false;
+  if (!r.textureSlots[texture->slot].texture) {
+    if (!r.emptySlotBindReported) {
+      Report("Texture: slot %u holds no texture; the draws that sample it are skipped",
+             texture->slot);
+    }
+    r.emptySlotBindReported = true;
+    return false;
+  }
   const uint32_t sampler = texture->sampler < kSamplerCount ? texture->sampler : 0;
   // Heaps first: tables set before a heap change would point into heaps no longer bound.
   if (sampler != r.lastBoundSampler) {
@@ -234,6 +241,7 @@ void Texture::Bind(const Texture* texture) {
   D3D12_GPU_DESCRIPTOR_HANDLE h = GpuHeapStart(r.cbvSrvHeap.Get());
   h.ptr += uint64_t(texture->slot) * r.cbvSrvDescriptorSize;
   r.commandList->SetGraphicsRootDescriptorTable(1, h);
+  return true;
 }
 
 void Texture::UsePointFilter(Texture* texture) {

@@ -7,7 +7,8 @@ import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from game_screen import BUILD, OUT, GameRun, count_pixels, crop, dark, fail, run
+from game_screen import (BUILD, OUT, GameRun, count_pixels, crop, dark, fail, mean_brightness,
+                         run)
 
 
 def make_data_copy(name):
@@ -64,6 +65,16 @@ def main():
         expect_reported_once(output, needle)
     if count_pixels(crop(image, 100, 200, 1180, 240), dark) < 100:
         fail("no message in place of the broken dialogue")
+
+    # Without the black pixel the rectangles still draw: the paused game is dark under its panel.
+    root, kestra = make_data_copy("no-black-pixel")
+    os.remove(os.path.join(kestra, "blackpixel.bmp"))
+    output, image = play_briefly(root, "no-black-pixel", seconds=3)
+    expect_reported_once(output, "blackpixel.bmp")
+    panel = mean_brightness(crop(image, 120, 110, 1160, 130))
+    print("no-black-pixel: brightness under the pause panel %.0f" % panel)
+    if panel > 100:
+        fail("no pause panel without blackpixel.bmp")
 
     # No shaders and no font at all: nothing can be drawn, and still nothing crashes.
     root, kestra = make_data_copy("bare")

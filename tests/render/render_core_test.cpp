@@ -244,6 +244,26 @@ TEST(ConstantRing, RingGrowsToHoldEveryBlock) {
   EXPECT_EQ(ring.classes[15].capacity, 44u);
 }
 
+TEST(ConstantRing, GrowthStopsAtTheLargestShaderVisibleHeap) {
+  ConstantRingLayout ring = StartedRing();
+  RingBlock block;
+  // 100,000 failures would book 1.1 million views.
+  for (int i = 0; i < 100000; ++i) TakeRingBlock(&ring, 256, &block);
+  TakeRingBlock(&ring, 512, &block);
+  RingFrameStartPlan plan = FrameStart(&ring);
+  EXPECT_TRUE(plan.recreate);
+  EXPECT_EQ(plan.newRingSize, kRingStartBytes);  // the capped blocks fit the ring as it is
+  EXPECT_EQ(RingTotalBlocks(ring), kRingMaxBlocks);
+  EXPECT_EQ(ring.descriptorCount + kRingFirstView, kMaxShaderVisibleDescriptors);
+  // Past the cap a push stays skipped and counted, and nothing is re-created for it.
+  const uint64_t skipped = ring.skippedPushes;
+  EXPECT_FALSE(TakeRingBlock(&ring, 512, &block));
+  EXPECT_EQ(ring.skippedPushes, skipped + 1);
+  plan = FrameStart(&ring);
+  EXPECT_FALSE(plan.recreate);
+  EXPECT_EQ(RingTotalBlocks(ring), kRingMaxBlocks);
+}
+
 TEST(ConstantRing, OddAndZeroSizesNeverOverrunABlock) {
   ConstantRingLayout ring = StartedRing();
   RingBlock block;

@@ -478,6 +478,38 @@ TEST_F(RendererFrames, MinimisedWindowKeepsTheSwapChainAndRenderingGoesOn) {
   ExpectPixel(g, 100, 100, 0, 0, 255, 255);
 }
 
+TEST_F(RendererFrames, FailedSwapChainResizeKeepsTheLastSizeEverywhere) {
+  // A back buffer still referenced makes the swap chain refuse to resize; it keeps its buffers.
+  ComPtr<ID3D12Resource> held = gRenderer.backBuffers[0];
+  gRenderer.Resize(240, 180);
+  testing::internal::CaptureStdout();
+  Frame f = RunFrame([&] {
+    gRenderer.ClearColor(0, 0, 1, 1);
+    DrawQuad(program(), white(), 0, 0, 10, 10, 0, 1, 0, 0, 1);
+  });
+  const std::string printed = testing::internal::GetCapturedStdout();
+  EXPECT_NE(printed.find("cannot resize the swap chain"), std::string::npos) << printed;
+  EXPECT_EQ(f.width, uint32_t(kWidth));
+  EXPECT_EQ(gRenderer.viewport.Width, float(kWidth));
+  EXPECT_EQ(gRenderer.viewport.Height, float(kHeight));
+  D3D12_RESOURCE_DESC depth;
+  gRenderer.depthBuffer->GetDesc(&depth);
+  EXPECT_EQ(depth.Width, uint64_t(kWidth));
+  EXPECT_EQ(depth.Height, uint32_t(kHeight));
+  ExpectPixel(f, 5, 5, 255, 0, 0, 255);
+  ExpectPixel(f, 100, 100, 0, 0, 255, 255);
+  held.Reset();
+  gRenderer.Resize(240, 180);
+  Frame g = RunFrame([] { gRenderer.ClearColor(0, 1, 0, 1); });
+  EXPECT_EQ(g.width, 240u);
+  gRenderer.depthBuffer->GetDesc(&depth);
+  EXPECT_EQ(depth.Width, 240u);
+  ExpectPixel(g, 5, 5, 0, 255, 0, 255);
+  gRenderer.Resize(kWidth, kHeight);
+  RunFrame([] {});
+  EXPECT_TRUE(DeviceAlive());
+}
+
 TEST_F(RendererFrames, ShaderWithASyntaxErrorIsReportedAndItsDrawsSkipped) {
   ASSERT_TRUE(WriteText("render_test_broken.hlsl",
                         "float4 VSMain(float3 p : POSITION) : SV_Position { return p +; }\n"
@@ -531,6 +563,26 @@ TEST_F(RendererFrames, TextureRecreatedMidFrameDrawsTheNewContents) {
   Texture::ReleaseSlot(&t);
 }
 
+TEST_F(RendererFrames, TextureWhoseSlotLostItsResourceSkipsTheDraw) {
+  // As after a re-creation that failed: the texture keeps its slot, the slot holds nothing.
+  Texture lost;
+  ASSERT_TRUE(Texture::AllocSlot(&lost));
+  gRenderer.textureSlots[lost.slot].texture.Reset();
+  testing::internal::CaptureStdout();
+  Frame f = RunFrame([&] {
+    gRenderer.ClearColor(0, 0, 0, 1);
+    DrawQuad(program(), white(), 0, 0, 20, 20, 0, 0, 1, 0, 1);
+    DrawQuad(program(), &lost, 0, 0, 40, 40, 0, 1, 0, 0, 1);  // would sample white's table
+    DrawQuad(program(), &lost, 0, 0, 40, 40, 0, 1, 0, 0, 1);
+  });
+  const std::string printed = testing::internal::GetCapturedStdout();
+  EXPECT_NE(printed.find("holds no texture"), std::string::npos) << printed;
+  EXPECT_EQ(printed.find("holds no texture"), printed.rfind("holds no texture")) << printed;
+  ExpectPixel(f, 10, 10, 0, 255, 0, 255);
+  ExpectPixel(f, 30, 30, 0, 0, 0, 255, 0);
+  Texture::ReleaseSlot(&lost);
+}
+
 TEST_F(RendererFrames, EmptyMeshMakesNoBufferAndDrawsNothing) {
   MeshHandle empty;
   Frame f = RunFrame([&] {
@@ -576,6 +628,47 @@ TEST_F(RendererFrames, BuffersAreRewrittenInPlaceOrReplacedUnderTheSameId) {
   EXPECT_EQ(gRenderer.CreateVertexBuffer(4, v.data(), 0), second);
 }
 
+TEST_F(RendererFrames, RefusedBuffersLeaveNoHalfHandleAndIdsStayPut) {
+  const std::vector<float> v(8 * 11, 0.0f);
+  const uint32_t idx[6] = {0, 1, 2, 0, 2, 3};
+  const uint32_t freeVertexIds = gRenderer.freeVertexIds.count;
+  const size_t indexTable = gRenderer.indexBuffers.size();
+  testing::internal::CaptureStdout();
+  // 2^30 indices are 4 GiB, which a 32-bit view would wrap to 0 bytes.
+  EXPECT_EQ(gRenderer.CreateIndexBuffer(1u << 30, nullptr), 0xFFFFFFFFu);
+  MeshHandle tooMany;
+  MeshHandle::Upload(&tooMany, v.data(), 4, nullptr, 1u << 30, 0);
+  MeshHandle badFormat;
+  MeshHandle::Upload(&badFormat, v.data(), 4, idx, 6, 99);
+  EXPECT_NE(testing::internal::GetCapturedStdout().find("indices exceed"), std::string::npos);
+  for (const MeshHandle* h : {&tooMany, &badFormat}) {
+    EXPECT_EQ(h->vertexBuffer, 0xFFFFFFFFu);
+    EXPECT_EQ(h->indexBuffer, 0xFFFFFFFFu);
+  }
+  EXPECT_EQ(gRenderer.freeVertexIds.count, freeVertexIds + 1);  // the vertex id went back
+  EXPECT_EQ(gRenderer.indexBuffers.size(), indexTable);
+
+  // With the free stack full, a buffer that must grow still keeps its handle's id; giving ids
+  // back to the full stack is reported once.
+  MeshHandle mesh;
+  UploadQuad(&mesh);
+  const FreeIdStack saved = gRenderer.freeVertexIds;
+  while (PushFreeId(&gRenderer.freeVertexIds, 0)) {
+  }
+  const uint32_t id = mesh.vertexBuffer;
+  MeshHandle::Upload(&mesh, v.data(), 8, idx, 6, 0);
+  EXPECT_EQ(mesh.vertexBuffer, id);
+  EXPECT_EQ(gRenderer.vertexBufferViews[id].SizeInBytes, 8u * 44);
+  testing::internal::CaptureStdout();
+  gRenderer.GiveBackVertexBuffer(id);
+  gRenderer.GiveBackVertexBuffer(id);
+  const std::string printed = testing::internal::GetCapturedStdout();
+  EXPECT_NE(printed.find("not reused"), std::string::npos) << printed;
+  EXPECT_EQ(printed.find("not reused"), printed.rfind("not reused")) << printed;
+  gRenderer.freeVertexIds = saved;
+  gRenderer.vertexIdsFullReported = false;
+}
+
 TEST_F(RendererFrames, FullConstantClassSkipsTheDrawThenGrows) {
   // The big program's 768-byte block has no room yet in this renderer.
   const uint64_t skippedBefore = gRenderer.ring.skippedPushes;
@@ -592,6 +685,40 @@ TEST_F(RendererFrames, FullConstantClassSkipsTheDrawThenGrows) {
   EXPECT_EQ(gRenderer.ring.skippedPushes, skippedBefore + 1);
   ExpectPixel(g, 10, 10, 255, 0, 0, 255);
   EXPECT_GE(gRenderer.ring.classes[2].capacity, 11u);
+}
+
+// Last of the frames: it leaves the ring at its largest, where no class can grow any more.
+TEST_F(RendererFrames, ConstantRingGrowthStopsAtTheHeapLimit) {
+  // 100,000 skipped pushes would book 1.1 million views; a shader-visible heap holds 1,000,000.
+  const uint64_t skippedBefore = gRenderer.ring.skippedPushes;
+  const std::vector<uint8_t> constants(256, 0);
+  RunFrame([&] {
+    for (int i = 0; i < 100000; ++i) gRenderer.PushConstants(constants.data(), constants.size());
+  });
+  EXPECT_GT(gRenderer.ring.skippedPushes, skippedBefore + 90000);
+  RunFrame([] {});  // the frame begin that grows the ring
+  // A ring that cannot be made leaves the one in use, with its heap and views, in place.
+  ID3D12DescriptorHeap* heapBefore = gRenderer.cbvSrvHeap.Get();
+  testing::internal::CaptureStdout();
+  EXPECT_FALSE(gRenderer.CreateConstantRing(uint64_t(1) << 50));
+  const std::string printed = testing::internal::GetCapturedStdout();
+  EXPECT_NE(printed.find("constant ring"), std::string::npos) << printed;
+  EXPECT_EQ(gRenderer.cbvSrvHeap.Get(), heapBefore);
+  for (int frame = 0; frame < 2; ++frame) {
+    Frame f = RunFrame([&] {
+      gRenderer.ClearColor(0, 0, 0, 1);
+      DrawQuad(program(), white(), 0, 0, 20, 20, 0, 0, 1, 0, 1);
+      DrawQuad(program(), white(), 50, 50, 20, 20, 0, 0, 0, 1, 1);
+    });
+    ExpectPixel(f, 10, 10, 0, 255, 0, 255);
+    ExpectPixel(f, 60, 60, 0, 0, 255, 255);
+    ExpectPixel(f, 30, 30, 0, 0, 0, 255, 0);
+  }
+  D3D12_DESCRIPTOR_HEAP_DESC heap;
+  gRenderer.cbvSrvHeap->GetDesc(&heap);
+  EXPECT_EQ(heap.NumDescriptors, kMaxShaderVisibleDescriptors);
+  EXPECT_EQ(RingTotalBlocks(gRenderer.ring), kRingMaxBlocks);
+  EXPECT_TRUE(DeviceAlive());
 }
 
 TEST(RendererStart, FailsCleanlyWithoutAWindow) {
