@@ -1,10 +1,15 @@
 // The dialogue: how menu.json is numbered and linked, buying, winning, losing, and what a broken
 // file turns into.
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "app/files.h"
 #include "app/input.h"
+#include "game/screen_layout.h"
 #include "tests/game/dialogue_test_util.h"
+#include "text/text_layout.h"
 
 namespace {
 
@@ -481,6 +486,124 @@ TEST(ShippedDialogue, LoadsCleanlyAndMatchesItsGlyphList) {
   CollectDialogueCodePoints(game.get(), &expected);
   ASSERT_TRUE(ReadUniqueChars(kUniqueCharsPath, &shipped));
   EXPECT_EQ(shipped, expected);
+}
+
+// A text laid out in a choice box at 1280 x 720 stays on its first line: a second one would fall
+// below the box and be cut off.
+TEST(ShippedDialogue, EveryQuestionAndChoiceFitsOneLineOfItsBox) {
+  auto game = NewGame();
+  ASSERT_TRUE(LoadDialogue(game.get(), kMenuPath));
+  ASSERT_TRUE(game->fontAtlas.LoadFontFile("data/Kestra/PatuaOne-Regular.ttf"));
+  game->fontAtlas.pixelSize = FontPixelSizeForHeight(720, game->fontAtlas.lineDivisor);
+  auto lowestGlyph = [&](const char* text, uint32_t width) {
+    uint32_t codePoints[256];
+    const uint32_t count = DecodeUtf8(text, codePoints, 256);
+    TextLayoutParams params;
+    params.maxLineWidth = width;
+    params.boxHeight = uint32_t(game->choiceBoxPixelSize.y);
+    params.atlas = &game->fontAtlas;
+    params.lineFitMode = kLineFitBreakLine;
+    std::vector<PageMesh> meshes;
+    for (int attempt = 0; attempt < 2 && !LayoutText(codePoints, int32_t(count), &params, &meshes);
+         ++attempt) {
+      meshes.clear();
+      game->fontAtlas.BakePendingGlyphs();
+    }
+    float lowest = 1e9f;
+    for (const PageMesh& m : meshes)
+      for (size_t v = 1; v < m.vertices.size(); v += 8) lowest = std::min(lowest, m.vertices[v]);
+    return lowest;
+  };
+  const uint32_t boxWidth = uint32_t(game->choiceBoxPixelSize.x);
+  auto expectOneLine = [&](const char* text) {
+    EXPECT_EQ(lowestGlyph(text, boxWidth), lowestGlyph(text, 100000)) << text;
+  };
+  char line[256];
+  for (uint32_t q = 0; q < game->questionCount; ++q) {
+    expectOneLine(game->questions[q].text);
+    for (int32_t i = 0; i < game->questions[q].choiceCount; ++i) {
+      const Choice& c = ChoiceOfSlot(game.get(), int32_t(q), i);
+      if (c.price != 0)
+        FormatText(line, sizeof line, game->choiceWithPrice, i + 1, c.text, c.price / 100,
+                   std::abs(c.price % 100));
+      else
+        FormatText(line, sizeof line, game->choiceWithoutPrice, i + 1, c.text);
+      expectOneLine(line);
+    }
+  }
+}
+
+// Every way through the committed dialogue, bought with the game's own rule and no fight.
+struct DialogueWalk {
+  uint32_t paths = 0, wins = 0, overspends = 0, endsWithMoney = 0, deadEnds = 0;
+  int32_t mostBudget = 0;  // the fight only ever lowers it
+  bool loops = false;
+};
+
+void WalkDialogue(Game* game, int32_t question, int32_t budget, int32_t spent, uint32_t depth,
+                  DialogueWalk* walk) {
+  const int32_t choiceCount = game->questions[question].choiceCount;
+  if (choiceCount == 0) ++walk->deadEnds;
+  for (int32_t slot = 0; slot < choiceCount; ++slot) {
+    game->state = kGamePlaying;
+    game->currentQuestion = question;
+    game->budget = budget;
+    game->spent = spent;
+    Game::BuyChoice(game, slot);
+    walk->mostBudget = std::max(walk->mostBudget, game->budget);
+    const bool ended = game->budget < 0 || game->currentQuestion == 0;
+    if (game->budget < 0) ++walk->overspends;
+    else if (game->state == kGameWon) ++walk->wins;
+    else if (game->currentQuestion == 0) ++walk->endsWithMoney;
+    if (ended) ++walk->paths;
+    else if (depth >= game->questionCount) walk->loops = true;  // a question came round again
+    else WalkDialogue(game, game->currentQuestion, game->budget, game->spent, depth + 1, walk);
+  }
+}
+
+// Whatever the dialogue and the fight leave at the end question, the player can still win there:
+// for every budget up to the most a game can hold, the fewest purchases at question 0 that reach
+// Won, each tried with Game::BuyChoice.
+TEST(ShippedDialogue, EveryBudgetLeftAtTheEndCanBeSpentToAWinWithin15Purchases) {
+  constexpr uint8_t kMostPurchases = 15, kNever = 255;
+  auto game = NewGame();
+  ASSERT_TRUE(LoadDialogue(game.get(), kMenuPath));
+  Game::Reset(game.get());
+  DialogueWalk walk;
+  walk.mostBudget = game->budget;
+  WalkDialogue(game.get(), 1, game->budget, 0, 1, &walk);
+  ASSERT_FALSE(walk.loops) << "a path through the dialogue comes back to a question";
+  EXPECT_EQ(walk.deadEnds, 0u) << "a question before the end offers no choice";
+  EXPECT_EQ(walk.paths, walk.wins + walk.overspends + walk.endsWithMoney);
+
+  std::vector<uint8_t> fewest(size_t(walk.mostBudget) + 1, kNever);
+  const int32_t choiceCount = game->questions[0].choiceCount;
+  for (int32_t left = 0; left <= walk.mostBudget; ++left) {
+    for (int32_t slot = 0; slot < choiceCount; ++slot) {
+      game->state = kGamePlaying;
+      game->currentQuestion = 0;
+      game->budget = left;
+      Game::BuyChoice(game.get(), slot);
+      uint32_t need = kNever;
+      if (game->budget >= 0 && game->state == kGameWon) need = 1;
+      else if (game->budget >= 0 && game->budget < left && game->currentQuestion == 0)
+        need = fewest[size_t(game->budget)] + 1u;  // smaller budgets are settled already
+      fewest[size_t(left)] = uint8_t(std::min<uint32_t>(fewest[size_t(left)], need));
+    }
+  }
+  uint32_t worst = 0, trapped = 0;
+  for (int32_t left = 0; left <= walk.mostBudget; ++left) {
+    const uint8_t need = fewest[size_t(left)];
+    if (need > kMostPurchases && ++trapped <= 5)
+      ADD_FAILURE() << "a player left with " << left / 100 << "." << (left % 100) / 10 << left % 10
+                    << " at the end cannot win there within " << int(kMostPurchases)
+                    << " purchases";
+    if (need <= kMostPurchases) worst = std::max<uint32_t>(worst, need);
+  }
+  EXPECT_EQ(trapped, 0u) << "budgets that trap the player at the end";
+  std::printf("dialogue walk: %u paths, %u wins, %u overspend, %u end with money; budgets up to "
+              "%d cents; a win at the end within %u purchases\n",
+              walk.paths, walk.wins, walk.overspends, walk.endsWithMoney, walk.mostBudget, worst);
 }
 
 }  // namespace
