@@ -71,9 +71,12 @@ class GameRun:
     def focus(self):
         run(["xdotool", "windowfocus", "--sync", self.window])
 
-    def key(self, *keys, delay_ms=60):
-        self.focus()
-        run(["xdotool", "key", "--delay", str(delay_ms)] + list(keys))
+    def key(self, *keys, held=0.1, gap=0.06):
+        """Presses each key in turn. The game reads held keys once a frame, so a key is held a
+        while: a bare tap can fall between two frames of a loaded machine and go unseen."""
+        for k in keys:
+            self.hold(k, held)
+            time.sleep(gap)
 
     def hold(self, key, seconds):
         self.focus()
@@ -102,6 +105,21 @@ class GameRun:
         image = image.crop((x, y, x + w, y + h))
         image.save(path)
         return image
+
+
+def game_pids():
+    """The processes of this build's kestra.exe (Wine names them after it; another build's game
+    may be running on the same machine)."""
+    exe = os.path.join(BUILD, "kestra.exe").encode()
+    pids = []
+    for pid in filter(str.isdigit, os.listdir("/proc")):
+        try:
+            with open("/proc/%s/cmdline" % pid, "rb") as f:
+                if f.read().startswith(exe):
+                    pids.append(pid)
+        except OSError:
+            continue
+    return pids
 
 
 def box(image, vx0, vy0, vx1, vy1):

@@ -14,7 +14,7 @@ from PIL import Image
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from game_screen import (BUILD, GameRun, box, bright, changed_pixels, count_pixels, crop, dark,
-                         fail, green_ink, mean_brightness, mean_difference, run)
+                         fail, game_pids, green_ink, mean_brightness, mean_difference, run)
 
 BACKDROP = Image.open(os.path.join(BUILD, "data", "Kestra", "images", "bg.png")).convert("RGB")
 
@@ -170,11 +170,7 @@ def main():
 
     # A dialogue that ends with 105.50 left stays on the end question, whose eight extras spend it:
     # 100.00 + 5.00 leave 0.50, less than any price, and that wins.
-    # Each key is held for a while: the game reads held keys once a frame, and a loaded machine's
-    # frames can be longer than a tap.
-    for k in ["1", "1", "3", "2", "2", "1", "2", "2"]:
-        game.hold(k, 0.15)
-        time.sleep(0.15)
+    game.key("1", "1", "3", "2", "2", "1", "2", "2", held=0.15, gap=0.15)
     time.sleep(0.3)
     extras = game.shot("end-extras")
     if mean_brightness(extras) < light * 0.85:
@@ -183,9 +179,7 @@ def main():
     for slot in range(8):
         cx, cy = (100 if slot < 4 else 600), 150 - 50 * (slot % 4)
         check_ink(extras, "extra %d" % (slot + 1), (cx, cy, cx + 500, cy + 40), 150)
-    for k in ["3", "6"]:
-        game.hold(k, 0.15)
-        time.sleep(0.15)
+    game.key("3", "6", held=0.15, gap=0.15)
     time.sleep(0.5)
     won = game.shot("win-extras")
     panel_dark = mean_brightness(crop(won, 110, 450, 1170, 510))
@@ -217,13 +211,9 @@ def main():
     # Minimise and restore: the game goes on drawing, and while minimised it does not spin (a
     # fifth of one core at most, all of its threads counted).
     def cpu_ticks():
-        exe = os.path.join(BUILD, "kestra.exe").encode()
         total = 0
-        for pid in filter(str.isdigit, os.listdir("/proc")):
+        for pid in game_pids():
             try:
-                with open("/proc/%s/cmdline" % pid, "rb") as f:
-                    if not f.read().startswith(exe):
-                        continue
                 with open("/proc/%s/stat" % pid) as f:
                     fields = f.read().rsplit(")", 1)[1].split()
             except OSError:

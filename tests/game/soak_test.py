@@ -10,7 +10,7 @@ import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from game_screen import BUILD, GameRun, count_pixels, crop, dark, fail, run
+from game_screen import BUILD, GameRun, count_pixels, crop, dark, fail, game_pids, run
 
 WINDOW_TOOL = os.path.join(BUILD, "tests", "app", "window_tool.exe")
 KEYS = ["Left", "Right", "Up", "Down", "a", "q", "e", "z", "w", "1", "2", "3", "4", "5", "6", "7",
@@ -19,15 +19,10 @@ SIZES = [(1, 1), (3840, 2160), (640, 360), (1000, 1000), (1920, 1080), (300, 700
 
 
 def resident_kib():
-    """VmRSS of the game's process (Wine names it after the executable)."""
+    """VmRSS of this build's game (all of its processes)."""
     total = 0
-    for pid in os.listdir("/proc"):
-        if not pid.isdigit():
-            continue
+    for pid in game_pids():
         try:
-            with open("/proc/%s/comm" % pid) as f:
-                if f.read().strip() != "kestra.exe":
-                    continue
             with open("/proc/%s/status" % pid) as f:
                 for line in f:
                     if line.startswith("VmRSS:"):
@@ -42,7 +37,7 @@ def random_input(game, rng, seconds):
     while time.time() < end:
         action = rng.random()
         if action < 0.55:
-            game.key(rng.choice(KEYS), delay_ms=20)
+            game.key(rng.choice(KEYS), held=0.01, gap=0.01)
         elif action < 0.75:
             game.hold(rng.choice(["Left", "Right", "Up", "Down", "z"]), rng.uniform(0.1, 0.6))
         elif action < 0.9:
@@ -50,9 +45,9 @@ def random_input(game, rng, seconds):
             run(["xdotool", "mousemove", str(x + rng.randrange(max(1, w))),
                  str(y + rng.randrange(max(1, h))), "click", "1"])
         else:
-            game.key("Escape", delay_ms=20)
+            game.key("Escape", held=0.01, gap=0.01)
             time.sleep(rng.uniform(0.1, 0.5))
-            game.key("Escape", delay_ms=20)
+            game.key("Escape", held=0.01, gap=0.01)
         time.sleep(rng.uniform(0.02, 0.2))
         if not game.alive():
             fail("the game ended during random input; output:\n" + game.output())
