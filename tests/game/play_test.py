@@ -52,6 +52,15 @@ def check_ink(image, name, region, least):
         fail("%s shows no text" % name)
 
 
+def check_won(game, name, after):
+    """The game-won panel: a dark band with bright text over the middle of the screen."""
+    won = game.shot(name)
+    panel_dark = mean_brightness(crop(won, 110, 450, 1170, 510))
+    print("  %s: panel brightness %.0f" % (name, panel_dark))
+    if panel_dark > 120 or count_pixels(crop(won, 100, 400, 1180, 520), bright) < 100:
+        fail("no game-won panel after " + after)
+
+
 def main():
     game = GameRun()
     game.wait_window()
@@ -160,11 +169,7 @@ def main():
         game.key(k)
         time.sleep(0.25)
     time.sleep(0.5)
-    won = game.shot("win")
-    panel_dark = mean_brightness(crop(won, 110, 450, 1170, 510))
-    print("  win: panel brightness %.0f" % panel_dark)
-    if panel_dark > 120 or count_pixels(crop(won, 100, 400, 1180, 520), bright) < 100:
-        fail("no game-won panel after spending exactly 900.00")
+    check_won(game, "win", "spending exactly 900.00")
     game.key("space")
     time.sleep(0.6)
 
@@ -181,11 +186,7 @@ def main():
         check_ink(extras, "extra %d" % (slot + 1), (cx, cy, cx + 500, cy + 40), 150)
     game.key("3", "6", held=0.15, gap=0.15)
     time.sleep(0.5)
-    won = game.shot("win-extras")
-    panel_dark = mean_brightness(crop(won, 110, 450, 1170, 510))
-    print("  win through the extras: panel brightness %.0f" % panel_dark)
-    if panel_dark > 120 or count_pixels(crop(won, 100, 400, 1180, 520), bright) < 100:
-        fail("no game-won panel after spending the rest on the extras")
+    check_won(game, "win-extras", "spending the rest on the extras")
     game.key("space")
     time.sleep(0.6)
 
