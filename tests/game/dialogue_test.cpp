@@ -365,6 +365,8 @@ struct UnusableFile {
   std::string json;
   std::string reason;
 };
+// Test names show the case, not the struct's bytes (which change from run to run).
+void PrintTo(const UnusableFile& file, std::ostream* os) { *os << file.name; }
 
 class UnusableDialogue : public testing::TestWithParam<UnusableFile> {};
 
