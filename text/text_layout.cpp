@@ -31,6 +31,18 @@ void QueueMissing(FontAtlas* atlas, const uint32_t* codePoints, int32_t from, in
   }
 }
 
+// The number of spaces that end the line's first `count` glyphs and do not end inside the box
+// (the line's first glyph always stays). Where lines break at spaces these leave the line with
+// the break space, so they take no width in alignment or justification.
+uint32_t TrailingSpacesPastTheBox(const uint32_t* lineCodePoints, const LaidOutGlyph* line,
+                                  uint32_t count, int64_t maxLineWidth) {
+  uint32_t k = count;
+  while (k > 1 && lineCodePoints[k - 1] == ' ' &&
+         int64_t(line[k - 1].x >> 6) + (line[k - 1].advance >> 6) > maxLineWidth)
+    --k;
+  return count - k;
+}
+
 }  // namespace
 
 void PageMesh::ConvertToFormat8() {
@@ -137,6 +149,15 @@ bool LayoutText(const uint32_t* codePoints, int32_t count, const TextLayoutParam
   int64_t baseline = ClampCoordinate(int64_t(box.top) - atlas->faceYPpem);
   int64_t penX = 0;
   int32_t previousGlyph = -1;  // atlas glyph to kern against: none at a line start or after a CR
+  // A paragraph's last line: spaces past the box go, then the mode's paragraph-end handler.
+  auto paragraphLineCount = [&]() {
+    uint32_t n = uint32_t(line.size());
+    if (handlers.breaksAtSpaces)
+      n -= TrailingSpacesPastTheBox(lineCodePoints.data(), line.data(), n, params->maxLineWidth);
+    if (handlers.paragraphEnd)
+      handlers.paragraphEnd(lineCodePoints.data(), line.data(), n, atlas, box);
+    return n;
+  };
   auto finishLine = [&](uint32_t lineCount) {
     baseline = ClampCoordinate(baseline - lineHeight);
     penX = 0;
@@ -158,9 +179,7 @@ bool LayoutText(const uint32_t* codePoints, int32_t count, const TextLayoutParam
     }
     const uint32_t n = uint32_t(line.size());
     if (c == '\n') {
-      if (handlers.paragraphEnd)
-        handlers.paragraphEnd(lineCodePoints.data(), line.data(), n, atlas, box);
-      finishLine(n);
+      finishLine(paragraphLineCount());
       ++i;
       continue;
     }
@@ -193,17 +212,25 @@ bool LayoutText(const uint32_t* codePoints, int32_t count, const TextLayoutParam
       overflow = float(penX) + g.uvSize.x * pageWidth > maxLineWidth;
     }
     if (overflow) {
-      uint32_t lineCount = n;
+      // The handler sees the line end at the first space past the box, its break space; the
+      // spaces after that one are dropped with it, and the glyph that did not fit follows.
+      uint32_t end = n;
+      if (handlers.breaksAtSpaces) {
+        const uint32_t past =
+            TrailingSpacesPastTheBox(lineCodePoints.data(), line.data(), n, params->maxLineWidth);
+        if (past > 1) end = n - past + 1;
+      }
+      uint32_t lineCount = end;
       int32_t rewind = 0;
       handlers.line(lineCodePoints.data(), line.data(), &lineCount, atlas, &rewind, box);
-      lineCount = std::min(lineCount, n);
-      // The line position the next line starts at (n: the glyph that did not fit). Every line
+      lineCount = std::min(lineCount, end);
+      // The line position the next line starts at (end: the glyph that did not fit). Every line
       // must consume at least one glyph, or layout would never end.
-      const int64_t resume = int64_t(n) + rewind;
+      const int64_t resume = int64_t(end) + rewind;
       int32_t next = i;
-      if (resume <= 0 || resume > int64_t(n))
-        lineCount = n;
-      else if (resume < int64_t(n))
+      if (resume <= 0 || resume > int64_t(end))
+        lineCount = end;
+      else if (resume < int64_t(end))
         next = lineIndices[size_t(resume)];
       finishLine(lineCount);
       i = next;
@@ -213,10 +240,7 @@ bool LayoutText(const uint32_t* codePoints, int32_t count, const TextLayoutParam
     baseline = ClampCoordinate(baseline + (m.advanceY >> 6));
     ++i;
   }
-  const uint32_t n = uint32_t(line.size());
-  if (handlers.paragraphEnd)
-    handlers.paragraphEnd(lineCodePoints.data(), line.data(), n, atlas, box);
-  AppendGlyphQuads(lineCodePoints.data(), line.data(), n, meshes, params->color);
+  AppendGlyphQuads(lineCodePoints.data(), line.data(), paragraphLineCount(), meshes, params->color);
   // A hyphen that line breaking needed but the atlas lacks was queued: lay out again after a bake.
   return atlas->pendingCodePoints.size() == pendingBefore;
 }

@@ -173,6 +173,33 @@ TEST_F(LayoutTest, RightAlignedLineEndsAtTheBoxEdge) {
   EXPECT_NEAR(penEnd, 300.0f, 1.0f);
 }
 
+// Runs of spaces that cross the box edge, where a line wraps and at the paragraph's end: the
+// spaces past the edge take no width, so aligned lines stay inside the box.
+TEST_F(LayoutTest, SpacesPastTheBoxTakeNoWidthInAlignedLines) {
+  ASSERT_TRUE(Lay(&atlas, "oui oui", Params(&atlas, 5000, 100, kLineFitNone), &meshes));
+  const float advanceI = float(atlas.metrics[atlas.FindGlyphIndex('i')].advanceX >> 6);
+  const float wordsEnd = Quads(meshes).back().x0 - Left('i') + advanceI;
+  // The first space of each run starts inside the box and ends past it.
+  const uint32_t width = uint32_t(wordsEnd) + 3;
+  for (int mode = kLineFitBreakAndAlignRight; mode <= kLineFitBreakAndJustify; ++mode) {
+    ASSERT_TRUE(Lay(&atlas, "oui oui   oui oui   ", Params(&atlas, width, 300, mode), &meshes));
+    std::vector<Quad> ink;
+    for (const Quad& q : Quads(meshes))
+      if (q.x1 > q.x0) ink.push_back(q);
+    ASSERT_EQ(ink.size(), 12u) << mode;
+    for (int line = 0; line < 2; ++line) {
+      const float start = ink[6 * line].x0 - Left('o');
+      const float end = ink[6 * line + 5].x0 - Left('i') + advanceI;
+      EXPECT_GE(start, 0.0f) << mode << " line " << line;
+      if (mode == kLineFitBreakAndAlignCentre) {
+        EXPECT_NEAR(start, width - end, 1.0f) << line;
+      } else if (mode == kLineFitBreakAndAlignRight || line == 0) {
+        EXPECT_NEAR(end, float(width), 1.0f) << mode << " line " << line;
+      }
+    }
+  }
+}
+
 // A box that ends one pixel before the last glyph of `text` would end.
 static uint32_t WidthCuttingTheLastGlyph(FontAtlas* atlas, const std::string& text) {
   std::vector<PageMesh> wide;
