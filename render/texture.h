@@ -35,8 +35,11 @@ struct Texture {
   // Creates (or re-creates, in the slot it already holds) the GPU texture from width, height,
   // bytesPerTexel and format. Pixels are bottom row first; null pixels make a texture with
   // undefined contents. The upload runs before the frame's own draws, so the texture may be
-  // bound at once, also in the middle of a frame. False (reported) on failure.
-  static bool Create(Texture* texture, const uint8_t* pixels, uint32_t mipMode);
+  // bound at once, also in the middle of a frame. False (reported) on failure. With
+  // `failureReported`, a failure is reported only while *failureReported is false, which is then
+  // set to whether this call failed: a caller that retries reports each run of failures once.
+  static bool Create(Texture* texture, const uint8_t* pixels, uint32_t mipMode,
+                     bool* failureReported = nullptr);
   // Binds the texture to t0 and its sampler to s0 for the following draws of this frame.
   // False when nothing was bound (outside a frame, no slot, or a slot whose texture could not
   // be made, reported once): the draw that needs it must be skipped, or it would sample

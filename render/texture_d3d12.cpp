@@ -109,10 +109,25 @@ bool Texture::Load(Texture* texture, const char* path) {
   return true;
 }
 
-bool Texture::Create(Texture* texture, const uint8_t* pixels, uint32_t mipMode) {
+namespace {
+
+// Texture::AllocSlot, with the failure reported only when `report` is set.
+bool TakeSlot(Texture* texture, bool report) {
+  if (texture->slot != kNoTextureSlot) return texture->slot < kTextureSlotCount;
+  uint32_t slot;
+  if (!TakeTextureSlot(&gRenderer.freeSlotRanges, &slot)) {
+    if (report) Report("Texture: all %u texture slots are in use", kTextureSlotCount);
+    return false;
+  }
+  texture->slot = slot;
+  return true;
+}
+
+// Texture::Create, with the failures that make no texture reported only when `report` is set.
+bool MakeTexture(Texture* texture, const uint8_t* pixels, uint32_t mipMode, bool report) {
   Renderer& r = gRenderer;
   if (!r.ready) {
-    Report("Texture: the renderer is not running; no texture made");
+    if (report) Report("Texture: the renderer is not running; no texture made");
     return false;
   }
   const uint32_t w = texture->width, h = texture->height, c = texture->bytesPerTexel;
@@ -120,11 +135,13 @@ bool Texture::Create(Texture* texture, const uint8_t* pixels, uint32_t mipMode) 
                           ((texture->format == kTextureFormatRgba8 ||
                             texture->format == kTextureFormatBgra8) && c == 4);
   if (w == 0 || h == 0 || w > r.maxTextureSide || h > r.maxTextureSide || !formatFits) {
-    Report("Texture: cannot make a %ux%u texture of format %u with %u bytes per texel", w, h,
-           texture->format, c);
+    if (report) {
+      Report("Texture: cannot make a %ux%u texture of format %u with %u bytes per texel", w, h,
+             texture->format, c);
+    }
     return false;
   }
-  UseMirrorAddressing(texture);
+  Texture::UseMirrorAddressing(texture);
 
   std::vector<uint8_t> working;
   const uint8_t* levels = pixels;
@@ -147,7 +164,7 @@ bool Texture::Create(Texture* texture, const uint8_t* pixels, uint32_t mipMode) 
   desc.Layout = D3D12_TEXTURE_LAYOUT_UNKNOWN;
   desc.Flags = D3D12_RESOURCE_FLAG_NONE;
 
-  if (!AllocSlot(texture)) return false;
+  if (!TakeSlot(texture, report)) return false;
   TextureSlot& slot = r.textureSlots[texture->slot];
   // The GPU may still sample the old resource (the atlas grows mid-frame): keep it alive until
   // the frame has finished on the GPU.
@@ -157,8 +174,10 @@ bool Texture::Create(Texture* texture, const uint8_t* pixels, uint32_t mipMode) 
                                                  D3D12_RESOURCE_STATE_COPY_DEST, nullptr,
                                                  IID_PPV_ARGS(&slot.texture));
   if (FAILED(hr)) {
-    Report("Texture: cannot create a %ux%u texture (HRESULT 0x%08lx)", w, h,
-           static_cast<unsigned long>(hr));
+    if (report) {
+      Report("Texture: cannot create a %ux%u texture (HRESULT 0x%08lx)", w, h,
+             static_cast<unsigned long>(hr));
+    }
     slot.texture.Reset();
     slot.owner = nullptr;
     return false;
@@ -219,6 +238,16 @@ bool Texture::Create(Texture* texture, const uint8_t* pixels, uint32_t mipMode) 
   return true;
 }
 
+}  // namespace
+
+bool Texture::Create(Texture* texture, const uint8_t* pixels, uint32_t mipMode,
+                     bool* failureReported) {
+  const bool made =
+      MakeTexture(texture, pixels, mipMode, !failureReported || !*failureReported);
+  if (failureReported) *failureReported = !made;
+  return made;
+}
+
 bool Texture::Bind(const Texture* texture) {
   Renderer& r = gRenderer;
   if (!r.ready || !r.listOpen || !texture || texture->slot >= kTextureSlotCount) return false;
@@ -252,16 +281,7 @@ void Texture::UseMirrorAddressing(Texture* texture) {
   texture->sampler = MirrorAddressingSampler(gRenderer.samplers, texture->sampler);
 }
 
-bool Texture::AllocSlot(Texture* texture) {
-  if (texture->slot != kNoTextureSlot) return texture->slot < kTextureSlotCount;
-  uint32_t slot;
-  if (!TakeTextureSlot(&gRenderer.freeSlotRanges, &slot)) {
-    Report("Texture: all %u texture slots are in use", kTextureSlotCount);
-    return false;
-  }
-  texture->slot = slot;
-  return true;
-}
+bool Texture::AllocSlot(Texture* texture) { return TakeSlot(texture, true); }
 
 void Texture::ReleaseSlot(Texture* texture) {
   if (texture->slot < kTextureSlotCount) gRenderer.FreeTextureSlot(texture->slot);

@@ -15,6 +15,11 @@ struct RetiredSlot {
 
 struct AtlasGpuState {
   std::vector<RetiredSlot> retired;
+  // A page upload failed and no upload has succeeded since: the retries stay quiet.
+  bool uploadFailureReported = false;
+  // gRenderer.lastSubmitted when an upload last failed: a page left without a texture is tried
+  // again once a later frame has been submitted, not at every draw of the same frame.
+  uint64_t failedBefore = 0;
 };
 
 // True while the renderer's slot still belongs to this very page record (the atlas keeps its
@@ -56,11 +61,13 @@ void UploadPage(void* context, FontAtlas* atlas, uint32_t index, const uint8_t* 
   const uint32_t fresh = page.slot;
   if (!(atlas->flags & 1u)) Texture::UsePointFilter(&page);
   // Level 0 only: the page pixels are read in place and copied into the upload buffer now.
-  if (!Texture::Create(&page, pixels, kTextureLevelOnly)) {
-    // Reported by the renderer. A slot that got no texture goes back; the page keeps showing
-    // its previous contents when it had any, and the next build tries again.
+  if (!Texture::Create(&page, pixels, kTextureLevelOnly, &state->uploadFailureReported)) {
+    // Reported by the renderer, once per run of failures. A slot that got no texture goes back;
+    // the page keeps showing its previous contents when it had any, and the next build tries
+    // again. A page left without any is tried again at the next frame (EnsureAtlasTextures).
     if (page.slot != kNoTextureSlot && !HoldsItsSlot(page)) Texture::ReleaseSlot(&page);
     if (previous != kNoTextureSlot && previous != fresh) page.slot = previous;
+    state->failedBefore = gRenderer.lastSubmitted;
     return;
   }
   if (previous != kNoTextureSlot && page.slot != previous) Retire(state, previous);
@@ -90,8 +97,13 @@ void EnsureAtlasTextures(FontAtlas* atlas) {
     UseGpuTextures(atlas);
     return;
   }
-  GiveBackFinishedSlots(static_cast<AtlasGpuState*>(atlas->hooks.context));
-  for (uint32_t p = 0; p < atlas->pageCount && p < atlas->pagePixels.size(); ++p)
-    if (atlas->pages[p].slot != kNoTextureSlot && !HoldsItsSlot(atlas->pages[p]))
-      UploadPage(atlas->hooks.context, atlas, p, atlas->pagePixels[p].data());
+  AtlasGpuState* state = static_cast<AtlasGpuState*>(atlas->hooks.context);
+  GiveBackFinishedSlots(state);
+  // Every page holds a slot after a successful upload, so one without a slot failed its last.
+  const bool retry = gRenderer.lastSubmitted > state->failedBefore;
+  for (uint32_t p = 0; p < atlas->pageCount && p < atlas->pagePixels.size(); ++p) {
+    const AtlasPage& page = atlas->pages[p];
+    if (page.slot != kNoTextureSlot ? !HoldsItsSlot(page) : retry)
+      UploadPage(state, atlas, p, atlas->pagePixels[p].data());
+  }
 }

@@ -9,6 +9,7 @@
 // texts drawn earlier in the same frame still show the page they were laid out on.
 void UseGpuTextures(FontAtlas* atlas);
 // Re-creates the texture of any page whose slot the renderer has taken back (or handed to
-// another texture), so that binding a page never shows someone else's texture; starts
-// UseGpuTextures when it was not called yet. Cheap when nothing changed.
+// another texture), so that binding a page never shows someone else's texture, and tries again,
+// once per frame, a page whose texture could not be made; starts UseGpuTextures when it was not
+// called yet. Cheap when nothing changed.
 void EnsureAtlasTextures(FontAtlas* atlas);

@@ -298,6 +298,40 @@ TEST(GltfLoad, EveryOutOfRangeReferenceOrUndefinedTypeIsRefusedBeforeAnyRead) {
   ExpectSameStore(s, Sentinel());
 }
 
+TEST(GltfLoad, EveryAttributeTypeGltfAllowsLoads) {
+  // What exporters write, each attribute on its own beside the positions, in a format that
+  // reads them all. Elements are padded to 4 bytes, as glTF asks of vertex attributes.
+  const struct {
+    const char* attribute;
+    uint32_t componentType;
+    const char* type;
+  } allowed[] = {
+      {"COLOR_0", 5126, "VEC3"},    {"COLOR_0", 5121, "VEC3"},   {"COLOR_0", 5123, "VEC3"},
+      {"COLOR_0", 5126, "VEC4"},    {"COLOR_0", 5121, "VEC4"},   {"COLOR_0", 5123, "VEC4"},
+      {"TEXCOORD_0", 5126, "VEC2"}, {"TEXCOORD_0", 5121, "VEC2"}, {"TEXCOORD_0", 5123, "VEC2"},
+      {"JOINTS_0", 5121, "VEC4"},   {"JOINTS_0", 5123, "VEC4"},  {"WEIGHTS_0", 5126, "VEC4"},
+      {"WEIGHTS_0", 5121, "VEC4"},  {"WEIGHTS_0", 5123, "VEC4"}, {"TANGENT", 5126, "VEC4"},
+      {"TEXCOORD_1", 5126, "VEC2"},
+  };
+  const std::vector<uint8_t> bytes(48, 0x3F);
+  for (const auto& a : allowed) {
+    const uint32_t components = a.type[3] - '0';
+    const uint32_t size =
+        components * (a.componentType == 5126 ? 4 : a.componentType == 5123 ? 2 : 1);
+    const bool normalized = a.componentType != 5126 && std::string(a.attribute) != "JOINTS_0";
+    GltfBuilder g;
+    const uint32_t pos = g.Data(kTriangle, 5126, 3, "VEC3");
+    const uint32_t view = g.View(bytes.data(), bytes.size(), (size + 3) / 4 * 4);
+    const uint32_t at = g.Accessor(view, a.componentType, 3, a.type, 0,
+                                   normalized ? ",\"normalized\":true" : "");
+    MeshStore s;
+    s.format = 4;  // has every attribute
+    EXPECT_TRUE(Load(g, OneMesh("\"POSITION\":" + std::to_string(pos) + ",\"" + a.attribute +
+                                "\":" + std::to_string(at)), &s))
+        << a.attribute << " " << a.type << " " << a.componentType;
+  }
+}
+
 TEST(GltfLoad, HugeCountsWithoutDataAreRefusedBeforeAllocating) {
   // An accessor without a buffer view reads as zeros, so no data bounds its count; a fuzzed
   // file once asked for a 188 GB vertex array this way.

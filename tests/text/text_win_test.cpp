@@ -73,8 +73,9 @@ DrawnText DrawText(const std::string& text, Box box) {
   WriteShaderConstant(&gScene->program, "pos", pos, 3);
   WriteShaderConstant(&gScene->program, "scale", scale, 3);
   EnsureAtlasTextures(&atlas);
-  Texture::Bind(&atlas.pages[0]);
-  gRenderer.DrawIndexed(mesh->indexBuffer, mesh->vertexBuffer);
+  // As in the game: a page without a texture binds nothing, and drawing then would sample
+  // whatever table is bound.
+  if (Texture::Bind(&atlas.pages[0])) gRenderer.DrawIndexed(mesh->indexBuffer, mesh->vertexBuffer);
   return drawn;
 }
 
@@ -242,6 +243,35 @@ TEST_F(TextFrames, PageWhoseSlotWasTakenBackGetsItsOwnSlotAgain) {
     for (int32_t x = 0; x < kWidth && !green; ++x) green = f.At(uint32_t(x), uint32_t(y))[1] > kInk;
   EXPECT_TRUE(green);
   Texture::ReleaseSlot(&red);
+}
+
+TEST_F(TextFrames, PageWhoseTextureCouldNotBeMadeIsMadeAgainAtALaterFrame) {
+  FontAtlas& atlas = gScene->atlas;
+  const uint32_t maxSide = gRenderer.maxTextureSide;
+  std::vector<DrawnText> texts;
+  std::string out;
+  for (int run = 0; run < 2; ++run) {
+    // The page has no texture and the renderer refuses pages of its size for two frames.
+    gRenderer.maxTextureSide = 64;
+    testing::internal::CaptureStdout();
+    RunFrame([&] {
+      Texture::ReleaseSlot(&atlas.pages[0]);
+      atlas.Rebuild();
+    });
+    RunFrame([&] { EnsureAtlasTextures(&atlas); });
+    out += testing::internal::GetCapturedStdout();
+    EXPECT_EQ(atlas.pages[0].slot, kNoTextureSlot);
+    gRenderer.maxTextureSide = maxSide;
+    texts.clear();
+    Frame f = RunFrame([&] { texts.push_back(DrawText("Kestra", {40, 60, 240, 70})); });
+    ExpectTextsWhereLaidOut(f, texts);
+  }
+  // Each run of failures is reported when it starts, not at every try.
+  size_t reports = 0;
+  for (size_t at = out.find("cannot make"); at != std::string::npos;
+       at = out.find("cannot make", at + 1))
+    ++reports;
+  EXPECT_EQ(reports, 2u) << out;
 }
 
 TEST_F(TextFrames, RebuildAtOtherSizesKeepsSlotsDistinctAndDraws) {
