@@ -2,6 +2,7 @@
 // scissor and viewport.
 #include "render/renderer.h"
 
+#include "app/app_window.h"
 #include "app/report.h"
 #include "render/shader_program.h"
 
@@ -108,6 +109,25 @@ void ApplyResize(Renderer* r) {
   CallResizeCallbacks(r);
 }
 
+// After a refused resize the window may keep its new size with no further WM_SIZE: each frame
+// begin asks again, so one passing failure does not leave the old picture stretched over it.
+// Refused again, everything stays at the kept size and the callbacks, which have seen it, are
+// not called again.
+void RetryRefusedResize(Renderer* r) {
+  if (!r->resizeFailureReported || !r->window) return;
+  const int32_t w = r->window->ClientWidth(), h = r->window->ClientHeight();
+  if (w <= 0 || h <= 0) return;
+  if (uint32_t(w) == r->frameWidth && uint32_t(h) == r->frameHeight) return;
+  r->WaitForGpu();
+  if (!ResizeSwapChain(r, uint32_t(w), uint32_t(h))) return;
+  r->viewport = {0.0f, 0.0f, float(w), float(h), 0.0f, 1.0f};
+  r->scissor = {0, 0, w, h};
+  r->pendingWidth = uint32_t(w);
+  r->pendingHeight = uint32_t(h);
+  r->CreateDepthBuffer(uint32_t(w), uint32_t(h));
+  CallResizeCallbacks(r);
+}
+
 }  // namespace
 
 void Renderer::BeginFrame() {
@@ -123,7 +143,11 @@ void Renderer::BeginFrame() {
   boundIndexBuffer = 0xFFFFFFFFu;
   lastBoundSampler = 0xFFFFFFFFu;
 
-  if (resizePending) ApplyResize(this);
+  if (resizePending) {
+    ApplyResize(this);
+  } else {
+    RetryRefusedResize(this);
+  }
   StartConstantRingFrame();
 
   commandAllocator->Reset();
