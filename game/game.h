@@ -35,6 +35,9 @@ struct Game {
   Mat4 projMat{};
   Texture backgroundTexture;
   int32_t viewportWidth{}, viewportHeight{}, viewportX{}, viewportY{};
+  // The window's client size, in which the cursor comes; it differs from the viewport only while
+  // the swap chain keeps its old size after a refused resize.
+  int32_t clientWidth{}, clientHeight{};
   std::vector<PageMesh> textPageMeshes;
   MeshHandle* textMeshes{};  // count-prefixed array (MeshHandle::NewArray)
   uint32_t textMeshCapacity{};

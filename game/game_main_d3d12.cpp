@@ -99,6 +99,8 @@ bool StartGame(HINSTANCE instance, GameSession* session, int* exitCode) {
     gRenderer.Resize(width, height);
     game->viewportWidth = width;
     game->viewportHeight = height;
+    game->clientWidth = width;
+    game->clientHeight = height;
   }
   if (window->displayMode == 1) gRenderer.swapChain->SetFullscreenState(TRUE, nullptr);
 

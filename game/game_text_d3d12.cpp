@@ -100,6 +100,8 @@ void Game::OnWindowResize(Game* self, uint32_t width, uint32_t height) {
   gRenderer.Resize(static_cast<int32_t>(width), static_cast<int32_t>(height));
   game->viewportHeight = static_cast<int32_t>(height);
   game->viewportWidth = static_cast<int32_t>(width);
+  game->clientWidth = game->viewportWidth;
+  game->clientHeight = game->viewportHeight;
 }
 
 void Game::ResizeThunk(void* game) { OnViewportResize(static_cast<Game*>(game)); }

@@ -249,8 +249,16 @@ void UpdateEnemy(Game* game, Enemy* e, float dt) {
 int32_t ChoiceSlotUnderCursor(const Game* game) {
   if (game->viewportWidth <= 0 || game->viewportHeight <= 0) return -1;
   if (game->currentQuestion < 0 || uint32_t(game->currentQuestion) >= game->questionCount) return -1;
-  const float mx = gInput.frameCursorX / float(game->viewportWidth) * 1280.0f;
-  const float my = gInput.frameCursorY / float(game->viewportHeight) * 720.0f;
+  float cx = gInput.frameCursorX, cy = gInput.frameCursorY;
+  // After a refused resize the kept frame is shown stretched over the window: the cursor's
+  // window pixels are taken to the frame's first.
+  if (game->clientWidth > 0 && game->clientHeight > 0 &&
+      (game->clientWidth != game->viewportWidth || game->clientHeight != game->viewportHeight)) {
+    cx = cx * float(game->viewportWidth) / float(game->clientWidth);
+    cy = cy * float(game->viewportHeight) / float(game->clientHeight);
+  }
+  const float mx = cx / float(game->viewportWidth) * 1280.0f;
+  const float my = cy / float(game->viewportHeight) * 720.0f;
   int32_t count = game->questions[game->currentQuestion].choiceCount;
   if (count > kMaxChoicesPerQuestion) count = kMaxChoicesPerQuestion;
   int32_t under = -1;

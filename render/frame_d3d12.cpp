@@ -2,6 +2,7 @@
 // scissor and viewport.
 #include "render/renderer.h"
 
+#include "app/app_window.h"
 #include "app/report.h"
 #include "render/shader_program.h"
 
@@ -48,47 +49,83 @@ void Renderer::WaitForGpu() {
 
 namespace {
 
-void ApplyResize(Renderer* r) {
-  // Everything submitted must be finished before the back buffers are released.
-  r->WaitForGpu();
-  const uint32_t w = r->pendingWidth, h = r->pendingHeight;
-  if (w != 0 && h != 0) {
-    r->backBuffers[0].Reset();
-    r->backBuffers[1].Reset();
-    HRESULT hr = r->swapChain->ResizeBuffers(2, w, h, DXGI_FORMAT_R8G8B8A8_UNORM, 0);
-    const bool resized = SUCCEEDED(hr);
-    if (!resized && !r->resizeFailureReported) {
-      Report("Renderer: cannot resize the swap chain to %ux%u (HRESULT 0x%08lx); drawing goes "
-             "on at the last size",
-             w, h, static_cast<unsigned long>(hr));
-    }
-    r->resizeFailureReported = !resized;
-    for (UINT i = 0; i < 2; ++i) {
-      r->swapChain->GetBuffer(i, IID_PPV_ARGS(r->backBuffers[i].ReleaseAndGetAddressOf()));
-      D3D12_CPU_DESCRIPTOR_HANDLE h2 = CpuHeapStart(r->rtvHeap.Get());
-      h2.ptr += size_t(i) * r->rtvDescriptorSize;
-      r->device->CreateRenderTargetView(r->backBuffers[i].Get(), nullptr, h2);
-    }
-    r->currentBackBuffer = r->swapChain->GetCurrentBackBufferIndex();
-    if (resized) {
-      r->CreateDepthBuffer(w, h);
-    } else {
-      // The swap chain keeps its buffers: the viewport and the depth buffer stay at their size.
-      DXGI_SWAP_CHAIN_DESC1 kept = {};
-      r->swapChain->GetDesc1(&kept);
-      r->viewport.Width = float(kept.Width);
-      r->viewport.Height = float(kept.Height);
-      r->scissor = {0, 0, LONG(kept.Width), LONG(kept.Height)};
-      r->pendingWidth = kept.Width;
-      r->pendingHeight = kept.Height;
-    }
+// Asks the swap chain for w x h buffers and takes its buffers back: the new ones, or the old
+// ones when it refuses. The first failure of a run of them is reported.
+bool ResizeSwapChain(Renderer* r, uint32_t w, uint32_t h) {
+  r->backBuffers[0].Reset();
+  r->backBuffers[1].Reset();
+  HRESULT hr = r->swapChain->ResizeBuffers(2, w, h, DXGI_FORMAT_R8G8B8A8_UNORM, 0);
+  const bool resized = SUCCEEDED(hr);
+  if (!resized && !r->resizeFailureReported) {
+    Report("Renderer: cannot resize the swap chain to %ux%u (HRESULT 0x%08lx); drawing goes "
+           "on at the last size",
+           w, h, static_cast<unsigned long>(hr));
   }
-  r->resizePending = false;
+  r->resizeFailureReported = !resized;
+  for (UINT i = 0; i < 2; ++i) {
+    r->swapChain->GetBuffer(i, IID_PPV_ARGS(r->backBuffers[i].ReleaseAndGetAddressOf()));
+    D3D12_CPU_DESCRIPTOR_HANDLE h2 = CpuHeapStart(r->rtvHeap.Get());
+    h2.ptr += size_t(i) * r->rtvDescriptorSize;
+    r->device->CreateRenderTargetView(r->backBuffers[i].Get(), nullptr, h2);
+  }
+  r->currentBackBuffer = r->swapChain->GetCurrentBackBufferIndex();
+  if (resized) {
+    r->frameWidth = w;
+    r->frameHeight = h;
+  } else {
+    DXGI_SWAP_CHAIN_DESC1 kept = {};
+    r->swapChain->GetDesc1(&kept);
+    r->frameWidth = kept.Width;
+    r->frameHeight = kept.Height;
+  }
+  return resized;
+}
+
+void CallResizeCallbacks(Renderer* r) {
   // A callback may register another; the length is read each time.
   for (size_t i = 0; i < r->resizeCallbacks.size(); ++i) {
     ResizeCallback c = r->resizeCallbacks[i];
     if (c.function) c.function(c.argument);
   }
+}
+
+void ApplyResize(Renderer* r) {
+  // Everything submitted must be finished before the back buffers are released.
+  r->WaitForGpu();
+  const uint32_t w = r->pendingWidth, h = r->pendingHeight;
+  if (w != 0 && h != 0) {
+    if (ResizeSwapChain(r, w, h)) {
+      r->CreateDepthBuffer(w, h);
+    } else {
+      // The swap chain keeps its buffers: the viewport and the depth buffer stay at their size.
+      r->viewport.Width = float(r->frameWidth);
+      r->viewport.Height = float(r->frameHeight);
+      r->scissor = {0, 0, LONG(r->frameWidth), LONG(r->frameHeight)};
+      r->pendingWidth = r->frameWidth;
+      r->pendingHeight = r->frameHeight;
+    }
+  }
+  r->resizePending = false;
+  CallResizeCallbacks(r);
+}
+
+// After a refused resize the window may keep its new size with no further WM_SIZE: each frame
+// begin asks again, so one passing failure does not leave the old picture stretched over it.
+// Refused again, everything stays at the kept size and the callbacks, which have seen it, are
+// not called again.
+void RetryRefusedResize(Renderer* r) {
+  if (!r->resizeFailureReported || !r->window) return;
+  const int32_t w = r->window->ClientWidth(), h = r->window->ClientHeight();
+  if (w <= 0 || h <= 0) return;
+  if (uint32_t(w) == r->frameWidth && uint32_t(h) == r->frameHeight) return;
+  r->WaitForGpu();
+  if (!ResizeSwapChain(r, uint32_t(w), uint32_t(h))) return;
+  r->viewport = {0.0f, 0.0f, float(w), float(h), 0.0f, 1.0f};
+  r->scissor = {0, 0, w, h};
+  r->pendingWidth = uint32_t(w);
+  r->pendingHeight = uint32_t(h);
+  r->CreateDepthBuffer(uint32_t(w), uint32_t(h));
+  CallResizeCallbacks(r);
 }
 
 }  // namespace
@@ -106,7 +143,11 @@ void Renderer::BeginFrame() {
   boundIndexBuffer = 0xFFFFFFFFu;
   lastBoundSampler = 0xFFFFFFFFu;
 
-  if (resizePending) ApplyResize(this);
+  if (resizePending) {
+    ApplyResize(this);
+  } else {
+    RetryRefusedResize(this);
+  }
   StartConstantRingFrame();
 
   commandAllocator->Reset();
@@ -205,7 +246,7 @@ void Renderer::ClearColor(float r, float g, float b, float a) {
 }
 
 void Renderer::SetScissor(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
-  const int32_t h = RendererClientHeight(*this);
+  const int32_t h = RendererScissorHeight(*this);
   scissor = {x0, h - y1, x1, h - y0};
   // An inverted rectangle is invalid to Direct3D; it means "nothing" here.
   if (scissor.right < scissor.left) scissor.right = scissor.left;

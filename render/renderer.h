@@ -97,6 +97,8 @@ struct Renderer {
   bool indexIdsFullReported = false;
   bool emptySlotBindReported = false;  // a texture was bound whose slot holds no resource
   uint32_t pendingWidth = 0, pendingHeight = 0;  // the size of the last Resize
+  // The back buffers' size: the client size, except while a refused resize keeps the old one.
+  uint32_t frameWidth = 0, frameHeight = 0;
 
   Renderer();
   ~Renderer();
@@ -159,5 +161,6 @@ struct Renderer {
 
 extern Renderer gRenderer;
 
-// Reads the client height used to flip scissor corners.
-int32_t RendererClientHeight(const Renderer& r);
+// The height scissor corners are flipped against: the window's client height, or the back
+// buffers' while a refused resize keeps them at their old size.
+int32_t RendererScissorHeight(const Renderer& r);

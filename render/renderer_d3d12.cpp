@@ -100,7 +100,8 @@ bool CreateRootSignature(ID3D12Device* device, ComPtr<ID3D12RootSignature>* out)
 
 }  // namespace
 
-int32_t RendererClientHeight(const Renderer& r) {
+int32_t RendererScissorHeight(const Renderer& r) {
+  if (r.resizeFailureReported) return static_cast<int32_t>(r.frameHeight);
   if (r.window) return r.window->ClientHeight();
   return static_cast<int32_t>(r.viewport.Height);
 }
@@ -249,6 +250,8 @@ bool Renderer::Init() {
   listOpen = true;
   pendingWidth = made.Width;
   pendingHeight = made.Height;
+  frameWidth = made.Width;
+  frameHeight = made.Height;
   return true;
 }
 

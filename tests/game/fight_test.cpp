@@ -386,6 +386,13 @@ TEST_F(Fight, MouseBuysOnReleaseWhatWasLastUnderTheCursor) {
   at(1000, 700, false);
   Step();
   EXPECT_EQ(game->budget, 89500);
+  // A refused resize shows the kept 1280 x 720 frame stretched over a 1600 x 900 window: slot 1
+  // drawn at frame pixel (110, 130) sits under window pixel (137.5, 162.5), slot 0's height.
+  game->clientWidth = 1600;
+  game->clientHeight = 900;
+  at(137.5f, 162.5f, false);
+  Step();
+  EXPECT_EQ(game->hoveredChoice, 1);
 }
 
 TEST_F(Fight, PauseFreezesFightAndDialogueUntilEscapeIsPressedAgain) {

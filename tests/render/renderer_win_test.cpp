@@ -479,34 +479,49 @@ TEST_F(RendererFrames, MinimisedWindowKeepsTheSwapChainAndRenderingGoesOn) {
 }
 
 TEST_F(RendererFrames, FailedSwapChainResizeKeepsTheLastSizeEverywhere) {
-  // A back buffer still referenced makes the swap chain refuse to resize; it keeps its buffers.
+  // A back buffer still referenced makes the swap chain refuse to resize; it keeps its buffers
+  // while the window itself takes the new size.
   ComPtr<ID3D12Resource> held = gRenderer.backBuffers[0];
-  gRenderer.Resize(240, 180);
-  testing::internal::CaptureStdout();
-  Frame f = RunFrame([&] {
+  gScene->window.SetClientSize(240, 180);
+  // A quad through a full-frame scissor, as the game sets one after every text box, and a small
+  // one in the corner.
+  auto draw = [&] {
     gRenderer.ClearColor(0, 0, 1, 1);
+    gRenderer.SetScissor(0, 0, kWidth, kHeight);
+    DrawQuad(program(), white(), 0, 0, float(kWidth), float(kHeight), 0, 0, 1, 0, 1);
     DrawQuad(program(), white(), 0, 0, 10, 10, 0, 1, 0, 0, 1);
-  });
+  };
+  testing::internal::CaptureStdout();
+  Frame f = RunFrame(draw);
+  Frame again = RunFrame(draw);  // tried again at this frame begin, and refused again
   const std::string printed = testing::internal::GetCapturedStdout();
-  EXPECT_NE(printed.find("cannot resize the swap chain"), std::string::npos) << printed;
-  EXPECT_EQ(f.width, uint32_t(kWidth));
+  const size_t report = printed.find("cannot resize the swap chain");
+  EXPECT_NE(report, std::string::npos) << printed;
+  EXPECT_EQ(printed.find("cannot resize the swap chain", report + 1), std::string::npos)
+      << printed;
+  for (const Frame* frame : {&f, &again}) {
+    EXPECT_EQ(frame->width, uint32_t(kWidth));
+    ExpectPixel(*frame, 5, 5, 255, 0, 0, 255);
+    ExpectPixel(*frame, 100, 100, 0, 255, 0, 255);
+    ExpectPixel(*frame, 100, 0, 0, 255, 0, 255);            // bottom row
+    ExpectPixel(*frame, 100, kHeight - 1, 0, 255, 0, 255);  // top row
+  }
   EXPECT_EQ(gRenderer.viewport.Width, float(kWidth));
   EXPECT_EQ(gRenderer.viewport.Height, float(kHeight));
   D3D12_RESOURCE_DESC depth;
   gRenderer.depthBuffer->GetDesc(&depth);
   EXPECT_EQ(depth.Width, uint64_t(kWidth));
   EXPECT_EQ(depth.Height, uint32_t(kHeight));
-  ExpectPixel(f, 5, 5, 255, 0, 0, 255);
-  ExpectPixel(f, 100, 100, 0, 0, 255, 255);
   held.Reset();
-  gRenderer.Resize(240, 180);
+  // No new WM_SIZE: the next frame begin tries again and takes the window's size.
   Frame g = RunFrame([] { gRenderer.ClearColor(0, 1, 0, 1); });
   EXPECT_EQ(g.width, 240u);
   gRenderer.depthBuffer->GetDesc(&depth);
   EXPECT_EQ(depth.Width, 240u);
   ExpectPixel(g, 5, 5, 0, 255, 0, 255);
-  gRenderer.Resize(kWidth, kHeight);
-  RunFrame([] {});
+  gScene->window.SetClientSize(kWidth, kHeight);
+  // The new depth buffer holds anything: cleared, as later cases draw without clearing it.
+  RunFrame([] { gRenderer.Clear(); });
   EXPECT_TRUE(DeviceAlive());
 }
 
