@@ -73,28 +73,37 @@ std::string LeftOpen() {
 }
 const char kNothingOpen[] = "threads 0, devices 0, events 0, buffers 0";
 
-TEST(WinMMBackend, StuckDriverNeverSeesTheFreedEngine) {
+// The driver stuck in a write while playing, or in the reset or the close of the shut-down.
+TEST(WinMMBackend, StuckDriverNeitherHoldsUpDeinitNorSeesTheFreedEngine) {
   gFakeWinMM.failWrites = false;
-  std::unique_ptr<Sound> tone = LongTone();
-  AudioEngine* engine = new AudioEngine();
-  ASSERT_TRUE(engine->Init());
-  EXPECT_NE(engine->Play(*tone), 0u);
-  gFakeWinMM.writeStall.nextMs = 2500;
-  ASSERT_TRUE(WaitUntil([] { return gFakeWinMM.writeStall.stalled.load() == 1; }, 2000));
+  for (FakeStall* stall :
+       {&gFakeWinMM.writeStall, &gFakeWinMM.resetStall, &gFakeWinMM.closeStall}) {
+    SCOPED_TRACE(stall == &gFakeWinMM.writeStall   ? "waveOutWrite"
+                 : stall == &gFakeWinMM.resetStall ? "waveOutReset"
+                                                   : "waveOutClose");
+    std::unique_ptr<Sound> tone = LongTone();
+    AudioEngine* engine = new AudioEngine();
+    ASSERT_TRUE(engine->Init());
+    EXPECT_NE(engine->Play(*tone), 0u);
+    stall->nextMs = 2500;
+    if (stall == &gFakeWinMM.writeStall) {  // the others stall only once Deinit has begun
+      ASSERT_TRUE(WaitUntil([stall] { return stall->stalled.load() == 1; }, 2000));
+    }
 
-  testing::internal::CaptureStdout();
-  const DWORD before = GetTickCount();
-  engine->Deinit();  // gives up on the thread after its bound
-  const DWORD took = GetTickCount() - before;
-  const std::string out = testing::internal::GetCapturedStdout();
-  EXPECT_LT(took, 2400u);
-  EXPECT_NE(out.find("did not stop"), std::string::npos) << out;
-  delete engine;
-  tone.reset();
-  // The write returns after the engine and the sound are gone: the thread must touch neither
-  // (ASan watches) and closes everything as it ends.
-  FakeWinMMReleaseStalls();
-  EXPECT_TRUE(WaitUntil([] { return LeftOpen() == kNothingOpen; }, 5000)) << LeftOpen();
+    testing::internal::CaptureStdout();
+    const DWORD before = GetTickCount();
+    engine->Deinit();  // gives up on the thread after its bound
+    const DWORD took = GetTickCount() - before;
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_LT(took, 2400u);
+    EXPECT_NE(out.find("did not stop"), std::string::npos) << out;
+    delete engine;
+    tone.reset();
+    // The driver returns after the engine and the sound are gone: the thread must touch neither
+    // (ASan watches) and closes everything as it ends.
+    FakeWinMMReleaseStalls();
+    EXPECT_TRUE(WaitUntil([] { return LeftOpen() == kNothingOpen; }, 5000)) << LeftOpen();
+  }
 }
 
 TEST(WinMMBackend, UnpluggedDeviceEndsPlaybackWithOneReport) {
