@@ -75,16 +75,19 @@ bool MixInto(WinMMBackend* b, WAVEHDR* h) {
 }
 
 // The device refused a buffer (unplugged, driver gone): playback ends for good, said once; the
-// game goes on silent.
+// game goes on silent. Said after unlocking, so a blocked stdout holds up neither Play nor
+// StopWinMM.
 void EndPlayback(WinMMBackend* b, MMRESULT error) {
-  std::lock_guard<std::mutex> guard(b->lock);
-  AudioEngine* engine = b->engine;
-  if (!engine) return;
+  {
+    std::lock_guard<std::mutex> guard(b->lock);
+    AudioEngine* engine = b->engine;
+    if (!engine) return;
+    std::lock_guard<std::mutex> engineGuard(engine->lock);
+    engine->running = false;
+    MixerReset(&engine->mixer);
+  }
   Report("Audio: the wave output device stopped taking sound (waveOutWrite error %u); the game "
          "goes on silent", static_cast<unsigned>(error));
-  std::lock_guard<std::mutex> engineGuard(engine->lock);
-  engine->running = false;
-  MixerReset(&engine->mixer);
 }
 
 DWORD WINAPI MixThread(void* arg) {
