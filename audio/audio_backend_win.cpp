@@ -15,26 +15,49 @@ constexpr DWORD kWakeMs = 50;
 constexpr DWORD kJoinMs = 2000;
 
 // The mixing thread reaches the engine only through `engine`, under `lock`: once StopWinMM has
-// cleared it, the engine may be freed whatever the driver does. A thread that outlives
-// StopWinMM's wait (a driver stuck in a call) frees the back end itself when it ends.
+// cleared it, the engine may be freed whatever the driver does. The thread also closes the
+// device, so a driver stuck in any call holds up only the thread: one that outlives StopWinMM's
+// wait frees the back end itself when it ends. The event goes with the back end, so StopWinMM
+// may still signal it.
 struct WinMMBackend {
   HWAVEOUT device;
   HANDLE bufferDone;
   HANDLE thread;
-  std::mutex lock;       // guards engine, abandoned and finished
+  std::mutex lock;       // guards engine, abandoned, finished and deviceClosed
   AudioEngine* engine;   // null: stop
-  bool abandoned;        // StopWinMM stopped waiting: the thread cleans up
-  bool finished;         // the thread has left its loop
+  bool abandoned;        // StopWinMM stopped waiting: the thread frees the back end
+  bool finished;         // the thread has closed the device and touches nothing more
+  bool deviceClosed;     // the driver let go of the buffers: the memory may be freed
   WAVEHDR headers[kBufferCount];
   int16_t buffers[kBufferCount][kAudioBufferFrames * kAudioChannels];
 };
 
-void CloseDevice(WinMMBackend* b) {
-  waveOutReset(b->device);  // hands every queued buffer back at once
-  for (WAVEHDR& h : b->headers)
-    if (h.dwFlags & WHDR_PREPARED) waveOutUnprepareHeader(b->device, &h, sizeof h);
-  waveOutClose(b->device);
+// Hands every queued buffer back and closes the device. False when the close failed: the
+// driver may still hold a buffer and write into it, so the back end must never be freed.
+bool CloseDevice(WinMMBackend* b) {
+  const MMRESULT reset = waveOutReset(b->device);
+  MMRESULT unprepared = MMSYSERR_NOERROR;
+  for (WAVEHDR& h : b->headers) {
+    if (!(h.dwFlags & WHDR_PREPARED)) continue;
+    const MMRESULT result = waveOutUnprepareHeader(b->device, &h, sizeof h);
+    if (unprepared == MMSYSERR_NOERROR) unprepared = result;
+  }
+  const MMRESULT closed = waveOutClose(b->device);
+  if (reset != MMSYSERR_NOERROR || unprepared != MMSYSERR_NOERROR || closed != MMSYSERR_NOERROR)
+    Report("Audio: closing the wave output device failed (waveOutReset error %u, "
+           "waveOutUnprepareHeader error %u, waveOutClose error %u)%s",
+           static_cast<unsigned>(reset), static_cast<unsigned>(unprepared),
+           static_cast<unsigned>(closed),
+           closed != MMSYSERR_NOERROR ? "; the driver keeps its buffers, so their memory is kept"
+                                      : "");
+  return closed == MMSYSERR_NOERROR;
+}
+
+// Only once the device is closed: the driver signals the event until then.
+void FreeBackend(WinMMBackend* b) {
+  if (!b->deviceClosed) return;
   CloseHandle(b->bufferDone);
+  delete b;
 }
 
 bool StopRequested(WinMMBackend* b) {
@@ -52,16 +75,19 @@ bool MixInto(WinMMBackend* b, WAVEHDR* h) {
 }
 
 // The device refused a buffer (unplugged, driver gone): playback ends for good, said once; the
-// game goes on silent.
+// game goes on silent. Said after unlocking, so a blocked stdout holds up neither Play nor
+// StopWinMM.
 void EndPlayback(WinMMBackend* b, MMRESULT error) {
-  std::lock_guard<std::mutex> guard(b->lock);
-  AudioEngine* engine = b->engine;
-  if (!engine) return;
+  {
+    std::lock_guard<std::mutex> guard(b->lock);
+    AudioEngine* engine = b->engine;
+    if (!engine) return;
+    std::lock_guard<std::mutex> engineGuard(engine->lock);
+    engine->running = false;
+    MixerReset(&engine->mixer);
+  }
   Report("Audio: the wave output device stopped taking sound (waveOutWrite error %u); the game "
          "goes on silent", static_cast<unsigned>(error));
-  std::lock_guard<std::mutex> engineGuard(engine->lock);
-  engine->running = false;
-  MixerReset(&engine->mixer);
 }
 
 DWORD WINAPI MixThread(void* arg) {
@@ -83,16 +109,17 @@ DWORD WINAPI MixThread(void* arg) {
     }
     if (playing) WaitForSingleObject(b->bufferDone, kWakeMs);
   }
-  bool cleanUp;
+  const bool closed = CloseDevice(b);
+  bool abandoned;
   {
     std::lock_guard<std::mutex> guard(b->lock);
+    b->deviceClosed = closed;
     b->finished = true;
-    cleanUp = b->abandoned;
+    abandoned = b->abandoned;
   }
-  if (cleanUp) {
-    CloseDevice(b);
+  if (abandoned) {
     CloseHandle(b->thread);
-    delete b;
+    FreeBackend(b);
   }
   return 0;
 }
@@ -119,12 +146,11 @@ void StopWinMM(AudioEngine* engine) {
              "the driver returns", static_cast<unsigned long>(kJoinMs));
       return;
     }
-    // It has just left its loop and touches nothing more: only its return is left.
+    // It has just closed the device and touches nothing more: only its return is left.
     WaitForSingleObject(b->thread, INFINITE);
   }
   CloseHandle(b->thread);
-  CloseDevice(b);
-  delete b;
+  FreeBackend(b);
 }
 }  // namespace
 
@@ -163,8 +189,8 @@ bool StartAudioBackend(AudioEngine* engine) {
     if (prepared != MMSYSERR_NOERROR) {
       Report("Audio: cannot prepare a wave buffer (waveOutPrepareHeader error %u); the game runs "
              "silent", static_cast<unsigned>(prepared));
-      CloseDevice(b);
-      delete b;
+      b->deviceClosed = CloseDevice(b);
+      FreeBackend(b);
       return false;
     }
   }
@@ -184,8 +210,9 @@ bool StartAudioBackend(AudioEngine* engine) {
       engine->backendCleanup = nullptr;
       engine->running = false;
     }
-    CloseDevice(b);
-    delete b;
+    // No thread to hand a stuck driver to: the main thread closes the device itself.
+    b->deviceClosed = CloseDevice(b);
+    FreeBackend(b);
     return false;
   }
   return true;

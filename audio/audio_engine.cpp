@@ -5,7 +5,11 @@ AudioEngine* gAudioEngine = nullptr;
 AudioEngine::AudioEngine() { MixerReset(&mixer); }
 
 bool AudioEngine::Init() {
-  if (running) return true;
+  {
+    // The mixing thread clears it when the device fails.
+    std::lock_guard<std::mutex> guard(lock);
+    if (running) return true;
+  }
   // A back end whose device failed is still there: it goes before a new one starts.
   if (backendCleanup) Deinit();
   MixerReset(&mixer);
